@@ -1,0 +1,84 @@
+// CDatabase: one ODBC connection. All connections share one process-wide ODBC 3
+// environment, created once on first use (thread-safe).
+//
+// Traps worth knowing:
+// - The connection never prompts: a connection string that names no reachable data
+//   source fails at once with a CDBException (login timeout 15 s by default).
+// - useCursorLib is accepted and ignored: unixODBC's cursor library returns wrong rows
+//   when scrolling and crashes in SQLGetData with these drivers. Record sets keep the
+//   rows they have fetched themselves, so they scroll without it.
+// - unixODBC may pool connections: Close() hands the connection back with the session
+//   settings this layer found (autocommit on), never with changes of its own.
+#ifndef DAVRIXFW_CDATABASE_H
+#define DAVRIXFW_CDATABASE_H
+
+#include "CObject.h"
+#include "CString.h"
+#include "CDBException.h"
+#include <memory>
+
+class CRecordset;
+
+class CDatabase : public CObject {
+    DECLARE_DYNAMIC(CDatabase)
+public:
+    enum DbOpenOptions {
+        openExclusive = 0x0001,
+        openReadOnly = 0x0002,
+        useCursorLib = 0x0004,
+        noOdbcDialog = 0x0008,
+        forceOdbcDialog = 0x0010,
+    };
+
+    CDatabase();
+    ~CDatabase() override;   // closes the connection (and the record sets on it)
+    CDatabase(const CDatabase&) = delete;
+    CDatabase& operator=(const CDatabase&) = delete;
+
+    // Connects with an ODBC connection string; a leading "ODBC;" is dropped. Non-zero when
+    // connected; raises CDBException when the driver manager or driver refuses.
+    virtual BOOL OpenEx(LPCSTR lpszConnectString, DWORD dwOptions = 0);
+    virtual BOOL Open(LPCSTR lpszDSN, BOOL bExclusive = FALSE, BOOL bReadOnly = FALSE,
+                      LPCSTR lpszConnect = "ODBC;", BOOL bUseCursorLib = TRUE);
+    // Closes every record set on the connection, then disconnects. Safe when not open.
+    virtual void Close();
+    BOOL IsOpen() const { return m_hdbc != SQL_NULL_HDBC; }
+
+    // Executes one statement directly; result rows are discarded. Raises CDBException.
+    void ExecuteSQL(LPCSTR lpszSQL);
+
+    // "ODBC;" followed by the connection string in use.
+    CString GetConnect() const;
+    void SetLoginTimeout(DWORD dwSeconds) { m_dwLoginTimeout = dwSeconds; }
+    void SetQueryTimeout(DWORD dwSeconds) { m_dwQueryTimeout = dwSeconds; }
+    DWORD GetQueryTimeout() const { return m_dwQueryTimeout; }
+
+    // The driver's identifier quote (SQL_IDENTIFIER_QUOTE_CHAR), '"' when it reports none.
+    char GetIdentifierQuoteChar() const;
+    // The driver's library file name (SQL_DRIVER_NAME).
+    CString GetDriverName() const;
+
+    // The process-wide environment handle (created on first call).
+    static SQLHENV GetEnvironment();
+
+    SQLHDBC m_hdbc;
+
+private:
+    friend class CRecordset;
+    void AddRecordset(CRecordset* prs);
+    void RemoveRecordset(CRecordset* prs);
+    // A record set that made this connection for itself lets it go: deleted at once, or
+    // at the end of a Close() that is closing that record set.
+    void ReleaseOwned();
+    struct Impl;
+    std::unique_ptr<Impl> m_pImpl;
+    DWORD m_dwLoginTimeout;
+    DWORD m_dwQueryTimeout;
+};
+
+// Fault injection for tests: after nSkip more successful connects, the next OpenEx is
+// declined as a connect dialog cancelled by the user would be (FALSE, no exception).
+// -1 turns it off.
+void AfxInjectDeclinedConnect(int nSkip);
+
+#endif

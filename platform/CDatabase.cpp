@@ -1,0 +1,186 @@
+#include <davrixfw/CDatabase.h>
+#include <davrixfw/CRecordset.h>
+
+#include "TextCodec.h"
+
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <vector>
+
+IMPLEMENT_DYNAMIC(CDatabase, CObject)
+
+namespace {
+std::atomic<int> g_declineAfter{-1};
+
+// True when this connect is to be declined (fault injection).
+bool DeclineThisConnect() {
+    int n = g_declineAfter.load();
+    while (n >= 0) {
+        if (g_declineAfter.compare_exchange_weak(n, n - 1)) return n == 0;
+    }
+    return false;
+}
+}  // namespace
+
+void AfxInjectDeclinedConnect(int nSkip) { g_declineAfter = nSkip; }
+
+struct CDatabase::Impl {
+    std::vector<CRecordset*> recordsets;
+    CString connect;          // as the caller gave it, without "ODBC;"
+    mutable char quote = 0;   // 0: not asked yet
+    mutable CString driver;
+    bool closing = false;
+    bool deleteWhenClosed = false;
+};
+
+SQLHENV CDatabase::GetEnvironment() {
+    // One ODBC 3 environment for the process. Never freed: record sets may outlive any
+    // static destructor order, and the driver manager cleans up at exit.
+    static SQLHENV env = [] {
+        SQLHENV h = SQL_NULL_HENV;
+        if (SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &h)))
+            SQLSetEnvAttr(h, SQL_ATTR_ODBC_VERSION, (SQLPOINTER)SQL_OV_ODBC3, 0);
+        return h;
+    }();
+    return env;
+}
+
+CDatabase::CDatabase()
+    : m_hdbc(SQL_NULL_HDBC), m_pImpl(new Impl), m_dwLoginTimeout(15), m_dwQueryTimeout(15) {}
+
+CDatabase::~CDatabase() { Close(); }
+
+BOOL CDatabase::Open(LPCSTR lpszDSN, BOOL bExclusive, BOOL bReadOnly, LPCSTR lpszConnect, BOOL bUseCursorLib) {
+    CString connect = lpszConnect ? lpszConnect : "";
+    if (connect.Find("ODBC;") == 0) connect = connect.Mid(5);
+    if (lpszDSN && *lpszDSN) {
+        CString withDsn = CString("DSN=") + lpszDSN;
+        if (!connect.IsEmpty()) withDsn += CString(";") + connect;
+        connect = withDsn;
+    }
+    return OpenEx(connect, noOdbcDialog | (bReadOnly ? openReadOnly : 0));
+}
+
+// Connects without ever prompting. Raises CDBException with the driver manager's or the
+// driver's diagnostics; a failed attempt leaves the object closed.
+BOOL CDatabase::OpenEx(LPCSTR lpszConnectString, DWORD dwOptions) {
+    if (IsOpen()) Close();
+    CString connect = lpszConnectString ? lpszConnectString : "";
+    if (connect.Find("ODBC;") == 0)
+        connect = connect.Mid(5);
+    else if (connect == "ODBC")
+        connect.Empty();
+
+    std::string utf8;
+    if (!davrix::text::ToUtf8(connect, connect.GetLength(), utf8))
+        AfxThrowDBException("22018", "connection string is not valid text in the application's code page");
+
+    if (DeclineThisConnect()) return FALSE;
+    SQLHENV env = GetEnvironment();
+    if (env == SQL_NULL_HENV) AfxThrowDBException("HY001", "the ODBC environment could not be created");
+    SQLHDBC hdbc = SQL_NULL_HDBC;
+    SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_DBC, env, &hdbc);
+    if (!SQL_SUCCEEDED(rc)) AfxThrowDBException(rc, SQL_HANDLE_ENV, env);
+    SQLSetConnectAttr(hdbc, SQL_ATTR_LOGIN_TIMEOUT, (SQLPOINTER)(uintptr_t)m_dwLoginTimeout, 0);
+    if (dwOptions & openReadOnly) SQLSetConnectAttr(hdbc, SQL_ATTR_ACCESS_MODE, (SQLPOINTER)SQL_MODE_READ_ONLY, 0);
+
+    rc = SQLDriverConnect(hdbc, nullptr, (SQLCHAR*)utf8.c_str(), SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+    if (!SQL_SUCCEEDED(rc)) {
+        CDBException* e = new CDBException(rc);
+        e->BuildErrorString(SQL_HANDLE_DBC, hdbc);
+        SQLFreeHandle(SQL_HANDLE_DBC, hdbc);
+        throw e;
+    }
+    m_hdbc = hdbc;
+    m_pImpl->connect = connect;
+    m_pImpl->quote = 0;
+    m_pImpl->driver.Empty();
+    return TRUE;
+}
+
+// Closes the record sets first (their statements belong to this connection), then hands
+// the connection back to the driver manager.
+void CDatabase::Close() {
+    m_pImpl->closing = true;
+    while (!m_pImpl->recordsets.empty()) {
+        CRecordset* prs = m_pImpl->recordsets.back();
+        prs->Close();
+        RemoveRecordset(prs);  // Close normally removes it; make sure the loop ends
+    }
+    if (m_hdbc != SQL_NULL_HDBC) {
+        SQLHDBC h = m_hdbc;
+        m_hdbc = SQL_NULL_HDBC;
+        // A pooled connection goes back with autocommit on, as this layer found it.
+        SQLSetConnectAttr(h, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_ON, 0);
+        SQLDisconnect(h);
+        SQLFreeHandle(SQL_HANDLE_DBC, h);
+    }
+    m_pImpl->closing = false;
+    if (m_pImpl->deleteWhenClosed) delete this;  // its owner let it go meanwhile; nothing may follow
+}
+
+void CDatabase::ReleaseOwned() {
+    if (m_pImpl->closing)
+        m_pImpl->deleteWhenClosed = true;
+    else
+        delete this;
+}
+
+void CDatabase::ExecuteSQL(LPCSTR lpszSQL) {
+    if (!IsOpen()) AfxThrowDBException("08003", "the connection is not open");
+    std::string utf8;
+    CString sql = lpszSQL ? lpszSQL : "";
+    if (!davrix::text::ToUtf8(sql, sql.GetLength(), utf8))
+        AfxThrowDBException("22018", "statement is not valid text in the application's code page");
+    SQLHSTMT hstmt = SQL_NULL_HSTMT;
+    SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_STMT, m_hdbc, &hstmt);
+    if (!SQL_SUCCEEDED(rc)) AfxThrowDBException(rc, SQL_HANDLE_DBC, m_hdbc);
+    if (m_dwQueryTimeout) SQLSetStmtAttr(hstmt, SQL_ATTR_QUERY_TIMEOUT, (SQLPOINTER)(uintptr_t)m_dwQueryTimeout, 0);
+    rc = SQLExecDirect(hstmt, (SQLCHAR*)utf8.c_str(), SQL_NTS);
+    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
+        CDBException* e = new CDBException(rc);
+        e->BuildErrorString(SQL_HANDLE_STMT, hstmt);
+        SQLFreeHandle(SQL_HANDLE_STMT, hstmt);
+        throw e;
+    }
+    // Drain every result so the driver finishes the statement before the handle goes.
+    while (SQLMoreResults(hstmt) == SQL_SUCCESS) {
+    }
+    SQLFreeHandle(SQL_HANDLE_STMT, hstmt);
+}
+
+CString CDatabase::GetConnect() const { return CString("ODBC;") + m_pImpl->connect; }
+
+char CDatabase::GetIdentifierQuoteChar() const {
+    if (m_pImpl->quote == 0 && IsOpen()) {
+        char buf[8] = {0};
+        SQLSMALLINT len = 0;
+        if (SQL_SUCCEEDED(SQLGetInfo(m_hdbc, SQL_IDENTIFIER_QUOTE_CHAR, buf, sizeof buf, &len)) && buf[0] != ' ' &&
+            buf[0] != 0)
+            m_pImpl->quote = buf[0];
+        else
+            m_pImpl->quote = '"';
+    }
+    return m_pImpl->quote ? m_pImpl->quote : '"';
+}
+
+CString CDatabase::GetDriverName() const {
+    if (m_pImpl->driver.IsEmpty() && IsOpen()) {
+        char buf[256] = {0};
+        SQLSMALLINT len = 0;
+        if (SQL_SUCCEEDED(SQLGetInfo(m_hdbc, SQL_DRIVER_NAME, buf, sizeof buf, &len))) m_pImpl->driver = buf;
+    }
+    return m_pImpl->driver;
+}
+
+void CDatabase::AddRecordset(CRecordset* prs) {
+    if (std::find(m_pImpl->recordsets.begin(), m_pImpl->recordsets.end(), prs) == m_pImpl->recordsets.end())
+        m_pImpl->recordsets.push_back(prs);
+}
+
+void CDatabase::RemoveRecordset(CRecordset* prs) {
+    auto& v = m_pImpl->recordsets;
+    v.erase(std::remove(v.begin(), v.end(), prs), v.end());
+}

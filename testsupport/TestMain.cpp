@@ -1,0 +1,62 @@
+// Prepares the program's private ODBC configuration, then runs the tests.
+#include "TestOdbc.h"
+
+#include <davrixfw/OdbcConfig.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+
+using namespace davrix::test;
+
+namespace {
+
+bool PrepareOdbc() {
+    std::string dir = ConfigDir();
+    if (dir.empty()) {
+        fprintf(stderr, "ODBCSYSINI is not set: run the tests through ctest\n");
+        return false;
+    }
+    davrix::OdbcConfig config(dir);
+    std::string err;
+    if (!config.WriteDrivers(&err)) {
+        fprintf(stderr, "cannot write the ODBC configuration in %s: %s\n", dir.c_str(), err.c_str());
+        return false;
+    }
+    remove(SQLiteFile().c_str());
+    remove((SQLiteFile() + "-wal").c_str());
+    remove((SQLiteFile() + "-shm").c_str());
+    config.WriteDataSource(Dsn(Backend::SQLite), davrix::OdbcConfig::kSQLiteDriver,
+                           davrix::OdbcConfig::SQLiteAttributes(SQLiteFile()));
+    if (PgHost().empty()) {
+        const char* require = getenv("DAVRIX_REQUIRE_PG");
+        if (require && *require && *require != '0') {
+            fprintf(stderr, "DAVRIX_REQUIRE_PG is set but DAVRIX_PG_HOST is not\n");
+            return false;
+        }
+        fprintf(stderr, "note: DAVRIX_PG_HOST not set; PostgreSQL tests are skipped\n");
+        return true;
+    }
+    config.WriteDataSource("PG_ADMIN", davrix::OdbcConfig::kPostgresDriver,
+                           davrix::OdbcConfig::PostgresAttributes(PgHost(), PgPort(), "postgres", PgUser()));
+    config.WriteDataSource(Dsn(Backend::PostgreSQL), davrix::OdbcConfig::kPostgresDriver,
+                           davrix::OdbcConfig::PostgresAttributes(PgHost(), PgPort(), PgDatabase(), PgUser()));
+    try {
+        RawConnection admin("DSN=PG_ADMIN");
+        std::string db = PgDatabase();
+        if (admin.Scalar("SELECT count(*) FROM pg_database WHERE datname = '" + db + "'") == 0)
+            admin.Exec("CREATE DATABASE " + db + " ENCODING 'UTF8' TEMPLATE template0");
+    } catch (const std::exception& e) {
+        fprintf(stderr, "PostgreSQL is not reachable: %s\n", e.what());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (!::testing::GTEST_FLAG(list_tests) && !PrepareOdbc()) return 1;
+    return RUN_ALL_TESTS();
+}
