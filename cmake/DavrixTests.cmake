@@ -6,7 +6,7 @@ find_package(GTest REQUIRED)
 
 file(GLOB TESTSUPPORT_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/testsupport/*.cpp)
 add_library(davrix_testsupport STATIC ${TESTSUPPORT_SOURCES})
-target_include_directories(davrix_testsupport PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/platform)
+target_include_directories(davrix_testsupport PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/testsupport ${CMAKE_CURRENT_SOURCE_DIR}/platform)
 target_link_libraries(davrix_testsupport PUBLIC davrixfw GTest::gtest ${ODBC_LIBRARY} ${ODBCINST_LIBRARY})
 
 set(DAVRIX_TEST_ENV

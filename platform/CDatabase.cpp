@@ -4,6 +4,8 @@
 #include "TextCodec.h"
 
 #include <algorithm>
+#include <cctype>
+#include <strings.h>
 #include <atomic>
 #include <mutex>
 #include <string>
@@ -25,6 +27,35 @@ bool DeclineThisConnect() {
 }  // namespace
 
 void AfxInjectDeclinedConnect(int nSkip) { g_declineAfter = nSkip; }
+
+namespace {
+// unixODBC connects "DSN=" (an empty name) to whichever data source its odbc.ini lists
+// first. An empty name means the default data source, so name that one instead.
+std::string NameDefaultSource(const std::string& connect) {
+    std::string out;
+    size_t start = 0;
+    while (start <= connect.size()) {
+        size_t end = connect.find(';', start);
+        if (end == std::string::npos) end = connect.size();
+        std::string piece = connect.substr(start, end - start);
+        size_t eq = piece.find('=');
+        if (eq != std::string::npos) {
+            std::string key = piece.substr(0, eq), value = piece.substr(eq + 1);
+            auto trim = [](std::string& t) {
+                while (!t.empty() && isspace((unsigned char)t.back())) t.pop_back();
+                while (!t.empty() && isspace((unsigned char)t.front())) t.erase(t.begin());
+            };
+            trim(key);
+            trim(value);
+            if (strcasecmp(key.c_str(), "DSN") == 0 && value.empty()) piece = "DSN=DEFAULT";
+        }
+        out += piece;
+        if (end < connect.size()) out += ';';
+        start = end + 1;
+    }
+    return out;
+}
+}  // namespace
 
 struct CDatabase::Impl {
     std::vector<CRecordset*> recordsets;
@@ -76,6 +107,7 @@ BOOL CDatabase::OpenEx(LPCSTR lpszConnectString, DWORD dwOptions) {
     std::string utf8;
     if (!davrix::text::ToUtf8(connect, connect.GetLength(), utf8))
         AfxThrowDBException("22018", "connection string is not valid text in the application's code page");
+    utf8 = NameDefaultSource(utf8);
 
     if (DeclineThisConnect()) return FALSE;
     SQLHENV env = GetEnvironment();

@@ -30,7 +30,8 @@ start)
     as_owner "$bindir/initdb" -D "$dir/data" -U postgres -A trust -E UTF8 --locale=C.UTF-8 >"$dir/initdb.log" 2>&1 \
       || { cat "$dir/initdb.log" >&2; exit 1; }
   fi
-  port=$(free_port)
+  # A restarted server keeps its port, so data sources written for it stay valid.
+  if [ -f "$dir/port" ]; then port=$(cat "$dir/port"); else port=$(free_port); fi
   as_owner "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
     -o "-c listen_addresses=127.0.0.1 -c port=$port -c unix_socket_directories=$dir -c fsync=off -c max_connections=200" \
     start >/dev/null || { cat "$dir/server.log" >&2; exit 1; }

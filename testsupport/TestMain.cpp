@@ -44,8 +44,9 @@ bool PrepareOdbc() {
     try {
         RawConnection admin("DSN=PG_ADMIN");
         std::string db = PgDatabase();
-        if (admin.Scalar("SELECT count(*) FROM pg_database WHERE datname = '" + db + "'") == 0)
-            admin.Exec("CREATE DATABASE " + db + " ENCODING 'UTF8' TEMPLATE template0");
+        // A fresh database per run: names the tests make are unique within one run only.
+        admin.Exec("DROP DATABASE IF EXISTS " + db + " WITH (FORCE)");
+        admin.Exec("CREATE DATABASE " + db + " ENCODING 'UTF8' TEMPLATE template0");
     } catch (const std::exception& e) {
         fprintf(stderr, "PostgreSQL is not reachable: %s\n", e.what());
         return false;
