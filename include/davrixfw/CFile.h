@@ -25,7 +25,7 @@ public:
         modeNoTruncate = 0x2000,
     };
     enum SeekPosition { begin = 0, current = 1, end = 2 };
-    static const int hFileNull = -1;
+    static constexpr int hFileNull = -1;
 
     CFile();
     CFile(const char* lpszFileName, UINT nOpenFlags);   // raises CFileException on failure
