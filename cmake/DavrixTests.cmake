@@ -56,3 +56,7 @@ if(TARGET davrix)
     add_dependencies(davrix_tool_tests davrix)
   endif()
 endif()
+
+# The installed headers, libraries, CMake package and pkg-config file build a program.
+add_test(NAME install COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/scripts/check-install.sh ${CMAKE_CURRENT_BINARY_DIR})
+set_tests_properties(install PROPERTIES TIMEOUT 300)
