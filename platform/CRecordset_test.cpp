@@ -311,7 +311,9 @@ TEST_P(RecordsetTest, SyntaxErrorCarriesTheDatabasesMessageAndClosesTheSet) {
     EXPECT_FALSE(rs->IsOpen());
     EXPECT_FALSE(e->m_strError.IsEmpty());
     EXPECT_NE(std::string(e->m_strError).find("syntax"), std::string::npos) << e->m_strError;
-    if (GetParam() == Backend::PostgreSQL) EXPECT_STREQ((const char*)e->m_strSqlState, "42601");
+    if (GetParam() == Backend::PostgreSQL) {
+        EXPECT_STREQ((const char*)e->m_strSqlState, "42601");
+    }
     EXPECT_NE(std::string(e->m_strStateNativeOrigin).find("State:"), std::string::npos);
     e->Delete();
 }

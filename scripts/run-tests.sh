@@ -12,7 +12,8 @@ if [ "${DAVRIX_SANITIZE:-0}" = 1 ]; then
   build=${DAVRIX_BUILD_DIR:-$root/build-asan}
   # Leaks inside the ODBC drivers and the driver manager are theirs, not ours.
   export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
-  export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+  # Full stacks on allocation, so that suppressions can name the library that leaked.
+  export ASAN_OPTIONS="detect_leaks=1:fast_unwind_on_malloc=0"
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 fi
 cmake -S "$root" -B "$build" "${args[@]}" >/dev/null
