@@ -62,6 +62,7 @@ struct CDatabase::Impl {
     CString connect;          // as the caller gave it, without "ODBC;"
     mutable char quote = 0;   // 0: not asked yet
     mutable CString driver;
+    bool readOnly = false;     // access mode changed: restored before the connection goes back
     bool closing = false;
     bool deleteWhenClosed = false;
 };
@@ -126,6 +127,7 @@ BOOL CDatabase::OpenEx(LPCSTR lpszConnectString, DWORD dwOptions) {
         throw e;
     }
     m_hdbc = hdbc;
+    m_pImpl->readOnly = (dwOptions & openReadOnly) != 0;
     m_pImpl->connect = connect;
     m_pImpl->quote = 0;
     m_pImpl->driver.Empty();
@@ -144,8 +146,9 @@ void CDatabase::Close() {
     if (m_hdbc != SQL_NULL_HDBC) {
         SQLHDBC h = m_hdbc;
         m_hdbc = SQL_NULL_HDBC;
-        // A pooled connection goes back with autocommit on, as this layer found it.
+        // A pooled connection goes back as this layer found it: autocommit on, read-write.
         SQLSetConnectAttr(h, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_ON, 0);
+        if (m_pImpl->readOnly) SQLSetConnectAttr(h, SQL_ATTR_ACCESS_MODE, (SQLPOINTER)SQL_MODE_READ_WRITE, 0);
         SQLDisconnect(h);
         SQLFreeHandle(SQL_HANDLE_DBC, h);
     }
@@ -194,6 +197,11 @@ char CDatabase::GetIdentifierQuoteChar() const {
             m_pImpl->quote = buf[0];
         else
             m_pImpl->quote = '"';
+        // SQLite reads a double-quoted name that matches no column as a string literal, so
+        // a misspelt column would pass silently; brackets are always identifiers there.
+        CString driver = GetDriverName();
+        driver.MakeLower();
+        if (driver.Find("sqlite") >= 0) m_pImpl->quote = '[';
     }
     return m_pImpl->quote ? m_pImpl->quote : '"';
 }

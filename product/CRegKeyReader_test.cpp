@@ -43,7 +43,10 @@ TEST_F(RegKeyReader, OpenAndClose) {
     HKEY first = reader.m_hKey;
     EXPECT_NE(nullptr, first);
     EXPECT_EQ(1, reader.Open(HKEY_LOCAL_MACHINE, CString(path.c_str())));
-    EXPECT_EQ(ERROR_INVALID_HANDLE, RegCloseKey(first)) << "a second Open closes the first key";
+    // The heap may hand the new key the old key's address; only a different handle shows it.
+    if (reader.m_hKey != first) {
+        EXPECT_EQ(ERROR_INVALID_HANDLE, RegCloseKey(first)) << "a second Open closes the first key";
+    }
 
     EXPECT_EQ(0, reader.Open(HKEY_LOCAL_MACHINE, (kPrefix + "NoSuchDataSource").c_str()));
     EXPECT_EQ(nullptr, reader.m_hKey);

@@ -53,7 +53,8 @@ public:
     void SetQueryTimeout(DWORD dwSeconds) { m_dwQueryTimeout = dwSeconds; }
     DWORD GetQueryTimeout() const { return m_dwQueryTimeout; }
 
-    // The driver's identifier quote (SQL_IDENTIFIER_QUOTE_CHAR), '"' when it reports none.
+    // The driver's identifier quote (SQL_IDENTIFIER_QUOTE_CHAR), '"' when it reports none;
+    // '[' on SQLite, which takes an unknown double-quoted name for a string literal.
     char GetIdentifierQuoteChar() const;
     // The driver's library file name (SQL_DRIVER_NAME).
     CString GetDriverName() const;
