@@ -392,11 +392,15 @@ void CRecordset::Move(long nRows, WORD wFetchType) {
     if (d.seen < target + 1) d.seen = target + 1;
 }
 
-// Closes the set: frees the statement, ends a pending edit, forgets the rows and drops a
-// connection of the set's own. Safe to call at any time.
+// Closes the set: frees the statement, ends a pending edit (members keep what they hold),
+// forgets the rows and drops a connection of the set's own. Safe to call at any time, also
+// from a destructor.
 void CRecordset::Close() {
     Impl& d = *m_pImpl;
-    if (m_nEditMode != noMode) CancelUpdate();
+    // The pending edit ends without writing members back: Close also runs from base
+    // destructors, after the members of a derived record set are gone.
+    for (Field& f : d.fields) f.forcedNull = f.forcedDirty = -1;
+    m_nEditMode = noMode;
     if (m_hstmt != SQL_NULL_HSTMT) {
         SQLFreeHandle(SQL_HANDLE_STMT, m_hstmt);
         m_hstmt = SQL_NULL_HSTMT;

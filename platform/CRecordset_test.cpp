@@ -369,3 +369,36 @@ TEST(RecordsetUnreachable, DeclinedConnectIsFalseWithoutException) {
 }
 
 }  // namespace
+
+namespace {
+
+// An item set whose own destructor does not close: the base closes after the members are gone.
+class CBareItemSet : public CRecordset {
+public:
+    CBareItemSet(const std::string& table, const std::string& dsn)
+        : CRecordset(nullptr), m_table(table.c_str()), m_connect(("ODBC;DSN=" + dsn).c_str()) {}
+    CString GetDefaultConnect() override { return m_connect; }
+    CString GetDefaultSQL() override { return m_table; }
+    void DoFieldExchange(CFieldExchange* pFX) override {
+        pFX->SetFieldType(CFieldExchange::outputColumn);
+        RFX_Long(pFX, "[ID]", m_ID);
+        RFX_Text(pFX, "[NAME]", m_NAME);
+    }
+    LONG m_ID = 0;
+    CString m_NAME;
+    CString m_table, m_connect;
+};
+
+TEST(RecordsetLifetime, DestroyingASetWithAPendingEditTouchesNoMember) {
+    RawConnection raw(Backend::SQLite);
+    std::string table = UniqueName("T_LIFE");
+    CreateItemTable(raw, Backend::SQLite, table);
+    InsertItems(raw, table, {{"short", 1}});
+    auto* rs = new CBareItemSet(table, Dsn(Backend::SQLite));
+    ASSERT_TRUE(rs->Open());
+    rs->Edit();
+    rs->m_NAME = "a text long enough to live on the heap, not inside the string object";
+    delete rs;  // AddressSanitizer reports a write into freed members if closing restores them
+}
+
+}  // namespace
