@@ -113,6 +113,8 @@ struct Statement {
 
 [[noreturn]] void ThrowFrom(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE h) { AfxThrowDBException(rc, type, h); }
 
+struct Param;
+
 }  // namespace
 
 struct CRecordset::Impl {
@@ -134,6 +136,14 @@ struct CRecordset::Impl {
     std::vector<Value> snapshot;  // members right after AddNew/Edit
     std::vector<size_t> keys;
     bool keysKnown = false;
+
+    // Raises unless the set is open on a table (a statement's rows cannot be written).
+    void CheckWritable() const;
+    // The row the set stands on; raises when there is none or it was deleted.
+    Row& CurrentRow(const char* what);
+    // Key columns and values that address the row; raises when the table has no primary
+    // key among the bound fields or the row's key is NULL.
+    void AddressRow(CDatabase* db, const Row& row, std::vector<std::string>& keyColumns, std::vector<Param>& params);
 };
 
 CRecordset::CRecordset(CDatabase* pDatabase)
@@ -425,8 +435,7 @@ void CRecordset::Close() {
 
 void CRecordset::AddNew() {
     Impl& d = *m_pImpl;
-    if (!d.open) AfxThrowDBException("HY010", "the record set is not open");
-    if (d.fromStatement) AfxThrowDBException("HY092", "a record set opened on a statement cannot be written");
+    d.CheckWritable();
     if (m_nEditMode != noMode) CancelUpdate();
     d.before.clear();
     for (Field& f : d.fields) {
@@ -442,11 +451,9 @@ void CRecordset::AddNew() {
 
 void CRecordset::Edit() {
     Impl& d = *m_pImpl;
-    if (!d.open) AfxThrowDBException("HY010", "the record set is not open");
-    if (d.fromStatement) AfxThrowDBException("HY092", "a record set opened on a statement cannot be written");
+    d.CheckWritable();
     if (m_nEditMode != noMode) CancelUpdate();
-    if (d.cur < 0 || d.cur >= (long)d.rows.size() || d.rows[(size_t)d.cur].deleted)
-        AfxThrowDBException("HY109", "no current record to edit");
+    d.CurrentRow("no current record to edit");
     d.before.clear();
     for (Field& f : d.fields) {
         d.before.push_back(ReadMember(f));
@@ -634,6 +641,33 @@ static std::vector<size_t> FindKeys(CDatabase* db, const CString& table, const s
     return keys;
 }
 
+void CRecordset::Impl::CheckWritable() const {
+    if (!open) AfxThrowDBException("HY010", "the record set is not open");
+    if (fromStatement) AfxThrowDBException("HY092", "a record set opened on a statement cannot be written");
+}
+
+Row& CRecordset::Impl::CurrentRow(const char* what) {
+    if (cur < 0 || cur >= (long)rows.size() || rows[(size_t)cur].deleted) AfxThrowDBException("HY109", what);
+    return rows[(size_t)cur];
+}
+
+void CRecordset::Impl::AddressRow(CDatabase* db, const Row& row, std::vector<std::string>& keyColumns,
+                                  std::vector<Param>& params) {
+    if (!keysKnown) {
+        keys = FindKeys(db, source, fields);
+        keysKnown = true;
+    }
+    if (keys.empty())
+        AfxThrowDBException("HY000", "the table has no primary key among the bound columns: the row cannot be addressed");
+    for (size_t k : keys) {
+        std::string name;
+        ToUtf8(fields[k].name.data(), fields[k].name.size(), name);
+        keyColumns.push_back(name);
+        if (row.values[k].isNull) AfxThrowDBException("HY000", "the row's key is NULL: the row cannot be addressed");
+        params.push_back(MakeParam(fields[k], row.values[k], false));
+    }
+}
+
 BOOL CRecordset::Update() {
     Impl& d = *m_pImpl;
     if (!d.open || m_nEditMode == noMode) AfxThrowDBException("HY010", "Update without AddNew or Edit");
@@ -665,25 +699,12 @@ BOOL CRecordset::Update() {
         std::string sql = davrix::sql::BuildInsert(table, columns, d.quote);
         SQLLEN n = ExecuteWrite(m_pDatabase->m_hdbc, sql, params);
         if (n == 0) AfxThrowDBException("HY000", "the insert wrote no row");
-        for (size_t i = 0; i < d.fields.size(); ++i) WriteMember(d.fields[i], d.before[i]);
-        if (d.cur >= 0 && d.cur < (long)d.rows.size())
-            for (size_t i = 0; i < d.fields.size(); ++i) d.fields[i].null = d.rows[(size_t)d.cur].values[i].isNull;
+        CancelUpdate();  // the new row is not part of the result: back to the row the set stood on
+        return TRUE;
     } else {
-        if (!d.keysKnown) {
-            d.keys = FindKeys(m_pDatabase, d.source, d.fields);
-            d.keysKnown = true;
-        }
-        if (d.keys.empty())
-            AfxThrowDBException("HY000", "the table has no primary key among the bound columns: the row cannot be addressed");
         Row& row = d.rows[(size_t)d.cur];
         std::vector<std::string> keyColumns;
-        for (size_t k : d.keys) {
-            std::string name;
-            ToUtf8(d.fields[k].name.data(), d.fields[k].name.size(), name);
-            keyColumns.push_back(name);
-            if (row.values[k].isNull) AfxThrowDBException("HY000", "the row's key is NULL: the row cannot be addressed");
-            params.push_back(MakeParam(d.fields[k], row.values[k], false));
-        }
+        d.AddressRow(m_pDatabase, row, keyColumns, params);
         std::string sql = davrix::sql::BuildUpdate(table, columns, keyColumns, d.quote);
         SQLLEN n = ExecuteWrite(m_pDatabase->m_hdbc, sql, params);
         if (n == 0) AfxThrowDBException("HY000", "the row to update no longer exists");
@@ -702,27 +723,12 @@ BOOL CRecordset::Update() {
 
 void CRecordset::Delete() {
     Impl& d = *m_pImpl;
-    if (!d.open) AfxThrowDBException("HY010", "the record set is not open");
-    if (d.fromStatement) AfxThrowDBException("HY092", "a record set opened on a statement cannot be written");
+    d.CheckWritable();
     if (m_nEditMode != noMode) CancelUpdate();
-    if (d.cur < 0 || d.cur >= (long)d.rows.size() || d.rows[(size_t)d.cur].deleted)
-        AfxThrowDBException("HY109", "no current record to delete");
-    if (!d.keysKnown) {
-        d.keys = FindKeys(m_pDatabase, d.source, d.fields);
-        d.keysKnown = true;
-    }
-    if (d.keys.empty())
-        AfxThrowDBException("HY000", "the table has no primary key among the bound columns: the row cannot be addressed");
-    Row& row = d.rows[(size_t)d.cur];
+    Row& row = d.CurrentRow("no current record to delete");
     std::vector<Param> params;
     std::vector<std::string> keyColumns;
-    for (size_t k : d.keys) {
-        std::string name;
-        ToUtf8(d.fields[k].name.data(), d.fields[k].name.size(), name);
-        keyColumns.push_back(name);
-        if (row.values[k].isNull) AfxThrowDBException("HY000", "the row's key is NULL: the row cannot be addressed");
-        params.push_back(MakeParam(d.fields[k], row.values[k], false));
-    }
+    d.AddressRow(m_pDatabase, row, keyColumns, params);
     std::string table;
     ToUtf8(d.source, d.source.GetLength(), table);
     SQLLEN n = ExecuteWrite(m_pDatabase->m_hdbc, davrix::sql::BuildDelete(table, keyColumns, d.quote), params);
