@@ -1,6 +1,7 @@
 #include <davrixfw/CDatabase.h>
 #include <davrixfw/CRecordset.h>
 
+#include "ConnectionCache.h"
 #include "TextCodec.h"
 
 #include <algorithm>
@@ -60,8 +61,8 @@ std::string NameDefaultSource(const std::string& connect) {
 struct CDatabase::Impl {
     std::vector<CRecordset*> recordsets;
     CString connect;          // as the caller gave it, without "ODBC;"
-    mutable char quote = 0;   // 0: not asked yet
-    mutable CString driver;
+    std::string key;          // the connection string as sent (UTF-8)
+    std::unique_ptr<davrix::PhysicalConnection> conn;
     bool readOnly = false;     // access mode changed: restored before the connection goes back
     bool closing = false;
     bool deleteWhenClosed = false;
@@ -80,7 +81,7 @@ SQLHENV CDatabase::GetEnvironment() {
 }
 
 CDatabase::CDatabase()
-    : m_hdbc(SQL_NULL_HDBC), m_pImpl(new Impl), m_dwLoginTimeout(15), m_dwQueryTimeout(15) {}
+    : m_hdbc(SQL_NULL_HDBC), m_pImpl(new Impl), m_dwLoginTimeout(15), m_dwQueryTimeout(0) {}
 
 CDatabase::~CDatabase() { Close(); }
 
@@ -111,26 +112,31 @@ BOOL CDatabase::OpenEx(LPCSTR lpszConnectString, DWORD dwOptions) {
     utf8 = NameDefaultSource(utf8);
 
     if (DeclineThisConnect()) return FALSE;
-    SQLHENV env = GetEnvironment();
-    if (env == SQL_NULL_HENV) AfxThrowDBException("HY001", "the ODBC environment could not be created");
-    SQLHDBC hdbc = SQL_NULL_HDBC;
-    SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_DBC, env, &hdbc);
-    if (!SQL_SUCCEEDED(rc)) AfxThrowDBException(rc, SQL_HANDLE_ENV, env);
-    SQLSetConnectAttr(hdbc, SQL_ATTR_LOGIN_TIMEOUT, (SQLPOINTER)(uintptr_t)m_dwLoginTimeout, 0);
-    if (dwOptions & openReadOnly) SQLSetConnectAttr(hdbc, SQL_ATTR_ACCESS_MODE, (SQLPOINTER)SQL_MODE_READ_ONLY, 0);
-
-    rc = SQLDriverConnect(hdbc, nullptr, (SQLCHAR*)utf8.c_str(), SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
-    if (!SQL_SUCCEEDED(rc)) {
-        CDBException* e = new CDBException(rc);
-        e->BuildErrorString(SQL_HANDLE_DBC, hdbc);
-        SQLFreeHandle(SQL_HANDLE_DBC, hdbc);
-        throw e;
+    std::unique_ptr<davrix::PhysicalConnection> conn = davrix::ConnectionCache::Instance().Take(utf8);
+    if (!conn) {
+        SQLHENV env = GetEnvironment();
+        if (env == SQL_NULL_HENV) AfxThrowDBException("HY001", "the ODBC environment could not be created");
+        SQLHDBC hdbc = SQL_NULL_HDBC;
+        SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_DBC, env, &hdbc);
+        if (!SQL_SUCCEEDED(rc)) AfxThrowDBException(rc, SQL_HANDLE_ENV, env);
+        SQLSetConnectAttr(hdbc, SQL_ATTR_LOGIN_TIMEOUT, (SQLPOINTER)(uintptr_t)m_dwLoginTimeout, 0);
+        rc = SQLDriverConnect(hdbc, nullptr, (SQLCHAR*)utf8.c_str(), SQL_NTS, nullptr, 0, nullptr,
+                              SQL_DRIVER_NOPROMPT);
+        if (!SQL_SUCCEEDED(rc)) {
+            CDBException* e = new CDBException(rc);
+            e->BuildErrorString(SQL_HANDLE_DBC, hdbc);
+            SQLFreeHandle(SQL_HANDLE_DBC, hdbc);
+            throw e;
+        }
+        conn.reset(new davrix::PhysicalConnection(hdbc));
     }
-    m_hdbc = hdbc;
     m_pImpl->readOnly = (dwOptions & openReadOnly) != 0;
+    if (m_pImpl->readOnly)
+        SQLSetConnectAttr(conn->Handle(), SQL_ATTR_ACCESS_MODE, (SQLPOINTER)SQL_MODE_READ_ONLY, 0);
+    m_hdbc = conn->Handle();
+    m_pImpl->conn = std::move(conn);
+    m_pImpl->key = utf8;
     m_pImpl->connect = connect;
-    m_pImpl->quote = 0;
-    m_pImpl->driver.Empty();
     return TRUE;
 }
 
@@ -143,14 +149,13 @@ void CDatabase::Close() {
         prs->Close();
         RemoveRecordset(prs);  // Close normally removes it; make sure the loop ends
     }
-    if (m_hdbc != SQL_NULL_HDBC) {
+    if (m_pImpl->conn) {
         SQLHDBC h = m_hdbc;
         m_hdbc = SQL_NULL_HDBC;
-        // A pooled connection goes back as this layer found it: autocommit on, read-write.
+        // The connection goes back as this layer found it: autocommit on, read-write.
         SQLSetConnectAttr(h, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_ON, 0);
         if (m_pImpl->readOnly) SQLSetConnectAttr(h, SQL_ATTR_ACCESS_MODE, (SQLPOINTER)SQL_MODE_READ_WRITE, 0);
-        SQLDisconnect(h);
-        SQLFreeHandle(SQL_HANDLE_DBC, h);
+        davrix::ConnectionCache::Instance().Park(m_pImpl->key, std::move(m_pImpl->conn));
     }
     m_pImpl->closing = false;
     if (m_pImpl->deleteWhenClosed) delete this;  // its owner let it go meanwhile; nothing may follow
@@ -189,30 +194,43 @@ void CDatabase::ExecuteSQL(LPCSTR lpszSQL) {
 CString CDatabase::GetConnect() const { return CString("ODBC;") + m_pImpl->connect; }
 
 char CDatabase::GetIdentifierQuoteChar() const {
-    if (m_pImpl->quote == 0 && IsOpen()) {
+    davrix::PhysicalConnection* conn = m_pImpl->conn.get();
+    if (!conn) return '"';
+    if (conn->quote == 0) {
         char buf[8] = {0};
         SQLSMALLINT len = 0;
         if (SQL_SUCCEEDED(SQLGetInfo(m_hdbc, SQL_IDENTIFIER_QUOTE_CHAR, buf, sizeof buf, &len)) && buf[0] != ' ' &&
             buf[0] != 0)
-            m_pImpl->quote = buf[0];
+            conn->quote = buf[0];
         else
-            m_pImpl->quote = '"';
+            conn->quote = '"';
         // SQLite reads a double-quoted name that matches no column as a string literal, so
         // a misspelt column would pass silently; brackets are always identifiers there.
         CString driver = GetDriverName();
         driver.MakeLower();
-        if (driver.Find("sqlite") >= 0) m_pImpl->quote = '[';
+        if (driver.Find("sqlite") >= 0) conn->quote = '[';
     }
-    return m_pImpl->quote ? m_pImpl->quote : '"';
+    return conn->quote;
 }
 
 CString CDatabase::GetDriverName() const {
-    if (m_pImpl->driver.IsEmpty() && IsOpen()) {
+    davrix::PhysicalConnection* conn = m_pImpl->conn.get();
+    if (!conn) return CString();
+    if (conn->driver.empty()) {
         char buf[256] = {0};
         SQLSMALLINT len = 0;
-        if (SQL_SUCCEEDED(SQLGetInfo(m_hdbc, SQL_DRIVER_NAME, buf, sizeof buf, &len))) m_pImpl->driver = buf;
+        if (SQL_SUCCEEDED(SQLGetInfo(m_hdbc, SQL_DRIVER_NAME, buf, sizeof buf, &len))) conn->driver = buf;
     }
-    return m_pImpl->driver;
+    return CString(conn->driver.c_str());
+}
+
+SQLHSTMT CDatabase::TakeStatement(const std::string& sql) {
+    if (!m_pImpl->conn) AfxThrowDBException("08003", "the connection is not open");
+    return m_pImpl->conn->TakeStatement(sql);
+}
+
+void CDatabase::GiveStatement(SQLHSTMT hstmt, bool bKeep) {
+    if (m_pImpl->conn) m_pImpl->conn->GiveStatement(hstmt, bKeep);
 }
 
 void CDatabase::AddRecordset(CRecordset* prs) {

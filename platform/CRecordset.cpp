@@ -136,6 +136,7 @@ struct CRecordset::Impl {
     std::vector<Value> snapshot;  // members right after AddNew/Edit
     std::vector<size_t> keys;
     bool keysKnown = false;
+    bool stmtHealthy = false;  // the SELECT's statement may be reused when the set closes
 
     // Raises unless the set is open on a table (a statement's rows cannot be written).
     void CheckWritable() const;
@@ -255,7 +256,7 @@ BOOL CRecordset::Requery() {
     if (!d.open) AfxThrowDBException("HY010", "the record set is not open");
     if (m_nEditMode != noMode) CancelUpdate();
     if (m_hstmt != SQL_NULL_HSTMT) {
-        SQLFreeHandle(SQL_HANDLE_STMT, m_hstmt);
+        m_pDatabase->GiveStatement(m_hstmt, true);
         m_hstmt = SQL_NULL_HSTMT;
     }
     d.rows.clear();
@@ -276,13 +277,10 @@ BOOL CRecordset::Requery() {
         AfxThrowDBException("22018", "the filter or sort is not valid text in the code page");
     d.selectSql = davrix::sql::BuildSelect(columns, source, filter, sort, d.quote);
 
-    SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_STMT, m_pDatabase->m_hdbc, &m_hstmt);
-    if (!SQL_SUCCEEDED(rc)) {
-        m_hstmt = SQL_NULL_HSTMT;
-        ThrowFrom(rc, SQL_HANDLE_DBC, m_pDatabase->m_hdbc);
-    }
+    d.stmtHealthy = false;
+    m_hstmt = m_pDatabase->TakeStatement(d.selectSql);
     OnSetOptions(m_hstmt);
-    rc = SQLExecDirect(m_hstmt, (SQLCHAR*)d.selectSql.c_str(), SQL_NTS);
+    SQLRETURN rc = SQLExecute(m_hstmt);
     if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) ThrowDBException(rc, m_hstmt);
 
     PreBindFields();
@@ -350,6 +348,7 @@ void CRecordset::Move(long nRows, WORD wFetchType) {
     Impl& d = *m_pImpl;
     if (!d.open) AfxThrowDBException("HY010", "the record set is not open");
     if (m_nEditMode != noMode) CancelUpdate();
+    d.stmtHealthy = false;  // until the fetches below have succeeded
     long target;
     switch (wFetchType) {
         case SQL_FETCH_NEXT:
@@ -377,6 +376,7 @@ void CRecordset::Move(long nRows, WORD wFetchType) {
             break;
         default: target = d.cur + nRows; break;
     }
+    d.stmtHealthy = true;
     if (target < 0) {
         d.cur = -1;
         d.bof = true;
@@ -392,6 +392,10 @@ void CRecordset::Move(long nRows, WORD wFetchType) {
         d.bof = d.rows.empty();
         return;
     }
+    // Read one row ahead: a result that ends here is then finished at once, and SQLite
+    // releases the snapshot a pending query holds (which would keep its WAL from being
+    // checkpointed and make it grow with every write while the set stays open).
+    if ((size_t)target + 1 >= d.rows.size()) FetchRow(this, m_hstmt, d.fields, d.rows, d.allFetched);
     d.cur = target;
     d.bof = d.eof = false;
     const Row& row = d.rows[(size_t)target];
@@ -412,7 +416,8 @@ void CRecordset::Close() {
     for (Field& f : d.fields) f.forcedNull = f.forcedDirty = -1;
     m_nEditMode = noMode;
     if (m_hstmt != SQL_NULL_HSTMT) {
-        SQLFreeHandle(SQL_HANDLE_STMT, m_hstmt);
+        // A statement that failed is not reused: it may carry the error's state.
+        if (m_pDatabase) m_pDatabase->GiveStatement(m_hstmt, d.stmtHealthy);
         m_hstmt = SQL_NULL_HSTMT;
     }
     d.rows.clear();
@@ -559,22 +564,27 @@ void BindParam(SQLHSTMT h, SQLUSMALLINT n, Param& p) {
     if (!SQL_SUCCEEDED(rc)) ThrowFrom(rc, SQL_HANDLE_STMT, h);
 }
 
-// Executes one write and returns the number of rows it touched.
-SQLLEN ExecuteWrite(SQLHDBC hdbc, const std::string& sql, std::vector<Param>& params) {
-    Statement st;
-    SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_STMT, hdbc, &st.h);
-    if (!SQL_SUCCEEDED(rc)) {
-        st.h = SQL_NULL_HSTMT;
-        ThrowFrom(rc, SQL_HANDLE_DBC, hdbc);
-    }
-    rc = SQLPrepare(st.h, (SQLCHAR*)sql.c_str(), SQL_NTS);
-    if (!SQL_SUCCEEDED(rc)) ThrowFrom(rc, SQL_HANDLE_STMT, st.h);
-    for (size_t i = 0; i < params.size(); ++i) BindParam(st.h, (SQLUSMALLINT)(i + 1), params[i]);
-    rc = SQLExecute(st.h);
-    if (rc == SQL_NO_DATA) return 0;
-    if (!SQL_SUCCEEDED(rc)) ThrowFrom(rc, SQL_HANDLE_STMT, st.h);
+// Executes one write on a prepared statement of the connection and returns the number of
+// rows it touched.
+SQLLEN ExecuteWrite(CDatabase* db, const std::string& sql, std::vector<Param>& params) {
+    SQLHSTMT h = db->TakeStatement(sql);
+    bool ok = false;
     SQLLEN count = -1;
-    SQLRowCount(st.h, &count);
+    try {
+        for (size_t i = 0; i < params.size(); ++i) BindParam(h, (SQLUSMALLINT)(i + 1), params[i]);
+        SQLRETURN rc = SQLExecute(h);
+        if (rc == SQL_NO_DATA) {
+            count = 0;
+        } else {
+            if (!SQL_SUCCEEDED(rc)) ThrowFrom(rc, SQL_HANDLE_STMT, h);
+            SQLRowCount(h, &count);
+        }
+        ok = true;
+    } catch (...) {
+        db->GiveStatement(h, false);
+        throw;
+    }
+    db->GiveStatement(h, ok);
     return count;
 }
 
@@ -697,7 +707,7 @@ BOOL CRecordset::Update() {
 
     if (mode == addnew) {
         std::string sql = davrix::sql::BuildInsert(table, columns, d.quote);
-        SQLLEN n = ExecuteWrite(m_pDatabase->m_hdbc, sql, params);
+        SQLLEN n = ExecuteWrite(m_pDatabase, sql, params);
         if (n == 0) AfxThrowDBException("HY000", "the insert wrote no row");
         CancelUpdate();  // the new row is not part of the result: back to the row the set stood on
         return TRUE;
@@ -706,7 +716,7 @@ BOOL CRecordset::Update() {
         std::vector<std::string> keyColumns;
         d.AddressRow(m_pDatabase, row, keyColumns, params);
         std::string sql = davrix::sql::BuildUpdate(table, columns, keyColumns, d.quote);
-        SQLLEN n = ExecuteWrite(m_pDatabase->m_hdbc, sql, params);
+        SQLLEN n = ExecuteWrite(m_pDatabase, sql, params);
         if (n == 0) AfxThrowDBException("HY000", "the row to update no longer exists");
         if (n > 1) AfxThrowDBException("HY000", "the update touched several rows");
         for (size_t i : dirty) {
@@ -731,7 +741,7 @@ void CRecordset::Delete() {
     d.AddressRow(m_pDatabase, row, keyColumns, params);
     std::string table;
     ToUtf8(d.source, d.source.GetLength(), table);
-    SQLLEN n = ExecuteWrite(m_pDatabase->m_hdbc, davrix::sql::BuildDelete(table, keyColumns, d.quote), params);
+    SQLLEN n = ExecuteWrite(m_pDatabase, davrix::sql::BuildDelete(table, keyColumns, d.quote), params);
     if (n == 0) AfxThrowDBException("HY000", "the row to delete no longer exists");
     if (n > 1) AfxThrowDBException("HY000", "the delete touched several rows");
     row.deleted = true;

@@ -178,6 +178,9 @@ OdbcConfig::Attributes OdbcConfig::PostgresAttributes(const std::string& server,
     a.emplace_back("Fetch", "1000");
     a.emplace_back("UseServerSidePrepare", "1");
     a.emplace_back("BoolsAsChar", "0");
+    // A statement waiting for a lock gives up as SQLite's busy timeout does, instead of
+    // hanging; set once per connection rather than per statement (which costs round trips).
+    a.emplace_back("ConnSettings", "SET lock_timeout = 10000");
     return a;
 }
 

@@ -7,8 +7,13 @@
 // - useCursorLib is accepted and ignored: unixODBC's cursor library returns wrong rows
 //   when scrolling and crashes in SQLGetData with these drivers. Record sets keep the
 //   rows they have fetched themselves, so they scroll without it.
-// - unixODBC may pool connections: Close() hands the connection back with the session
-//   settings this layer found (autocommit on), never with changes of its own.
+// - With pooling on in the configuration ([ODBC] Pooling=Yes), Close() parks the physical
+//   connection with its prepared statements and the next OpenEx with the same string takes
+//   it back. It goes back with the session settings this layer found (autocommit on,
+//   read-write); session state the application changed itself (temporary tables, a
+//   transaction it left open) travels with it, as with any connection pool.
+// - Waits for locks are bounded by the data source's settings (SQLite's busy Timeout, a
+//   lock_timeout on PostgreSQL), not by a per-statement query timeout.
 #ifndef DAVRIXFW_CDATABASE_H
 #define DAVRIXFW_CDATABASE_H
 
@@ -16,6 +21,7 @@
 #include "CString.h"
 #include "CDBException.h"
 #include <memory>
+#include <string>
 
 class CRecordset;
 
@@ -50,6 +56,8 @@ public:
     // "ODBC;" followed by the connection string in use.
     CString GetConnect() const;
     void SetLoginTimeout(DWORD dwSeconds) { m_dwLoginTimeout = dwSeconds; }
+    // 0 (the default) leaves statements to the driver's and the data source's limits:
+    // psqlODBC spends two round trips per statement on a query timeout.
     void SetQueryTimeout(DWORD dwSeconds) { m_dwQueryTimeout = dwSeconds; }
     DWORD GetQueryTimeout() const { return m_dwQueryTimeout; }
 
@@ -58,6 +66,12 @@ public:
     char GetIdentifierQuoteChar() const;
     // The driver's library file name (SQL_DRIVER_NAME).
     CString GetDriverName() const;
+
+    // A statement of this connection prepared with sql (UTF-8), reused by text: nobody else
+    // holds it until it is given back. Raises CDBException.
+    SQLHSTMT TakeStatement(const std::string& sql);
+    // Gives a taken statement back; bKeep false (after an error) frees it instead.
+    void GiveStatement(SQLHSTMT hstmt, bool bKeep);
 
     // The process-wide environment handle (created on first call).
     static SQLHENV GetEnvironment();
@@ -71,6 +85,7 @@ private:
     // A record set that made this connection for itself lets it go: deleted at once, or
     // at the end of a Close() that is closing that record set.
     void ReleaseOwned();
+
     struct Impl;
     std::unique_ptr<Impl> m_pImpl;
     DWORD m_dwLoginTimeout;
