@@ -63,6 +63,7 @@ struct CDatabase::Impl {
     CString connect;          // as the caller gave it, without "ODBC;"
     std::string key;          // the connection string as sent (UTF-8)
     std::unique_ptr<davrix::PhysicalConnection> conn;
+    std::unique_ptr<davrix::PhysicalConnection> writer;  // second connection for writes, on demand
     bool readOnly = false;     // access mode changed: restored before the connection goes back
     bool closing = false;
     bool deleteWhenClosed = false;
@@ -156,6 +157,7 @@ void CDatabase::Close() {
         SQLSetConnectAttr(h, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_ON, 0);
         if (m_pImpl->readOnly) SQLSetConnectAttr(h, SQL_ATTR_ACCESS_MODE, (SQLPOINTER)SQL_MODE_READ_WRITE, 0);
         davrix::ConnectionCache::Instance().Park(m_pImpl->key, std::move(m_pImpl->conn));
+        davrix::ConnectionCache::Instance().Park(m_pImpl->key, std::move(m_pImpl->writer));
     }
     m_pImpl->closing = false;
     if (m_pImpl->deleteWhenClosed) delete this;  // its owner let it go meanwhile; nothing may follow
@@ -231,6 +233,46 @@ SQLHSTMT CDatabase::TakeStatement(const std::string& sql) {
 
 void CDatabase::GiveStatement(SQLHSTMT hstmt, bool bKeep) {
     if (m_pImpl->conn) m_pImpl->conn->GiveStatement(hstmt, bKeep);
+}
+
+SQLHDBC CDatabase::WriteConnection() {
+    if (!m_pImpl->conn) AfxThrowDBException("08003", "the connection is not open");
+    bool pending = false;
+    for (CRecordset* prs : m_pImpl->recordsets) pending = pending || prs->HasPendingResult();
+    if (!pending) return m_pImpl->conn->Handle();
+    if (!m_pImpl->writer) m_pImpl->writer = davrix::ConnectionCache::Instance().Take(m_pImpl->key);
+    if (!m_pImpl->writer) {
+        SQLHDBC hdbc = SQL_NULL_HDBC;
+        SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_DBC, GetEnvironment(), &hdbc);
+        if (!SQL_SUCCEEDED(rc)) AfxThrowDBException(rc, SQL_HANDLE_ENV, GetEnvironment());
+        SQLSetConnectAttr(hdbc, SQL_ATTR_LOGIN_TIMEOUT, (SQLPOINTER)(uintptr_t)m_dwLoginTimeout, 0);
+        rc = SQLDriverConnect(hdbc, nullptr, (SQLCHAR*)m_pImpl->key.c_str(), SQL_NTS, nullptr, 0, nullptr,
+                              SQL_DRIVER_NOPROMPT);
+        if (!SQL_SUCCEEDED(rc)) {
+            CDBException* e = new CDBException(rc);
+            e->BuildErrorString(SQL_HANDLE_DBC, hdbc);
+            SQLFreeHandle(SQL_HANDLE_DBC, hdbc);
+            throw e;
+        }
+        m_pImpl->writer.reset(new davrix::PhysicalConnection(hdbc));
+    }
+    return m_pImpl->writer->Handle();
+}
+
+SQLHSTMT CDatabase::TakeWriteStatement(const std::string& sql, SQLHDBC* phdbc) {
+    SQLHDBC hdbc = WriteConnection();
+    davrix::PhysicalConnection* target =
+        m_pImpl->writer && m_pImpl->writer->Handle() == hdbc ? m_pImpl->writer.get() : m_pImpl->conn.get();
+    SQLHSTMT h = target->TakeStatement(sql);
+    if (phdbc) *phdbc = hdbc;
+    return h;
+}
+
+void CDatabase::GiveWriteStatement(SQLHSTMT hstmt, bool bKeep) {
+    if (m_pImpl->writer && m_pImpl->writer->Owns(hstmt))
+        m_pImpl->writer->GiveStatement(hstmt, bKeep);
+    else if (m_pImpl->conn)
+        m_pImpl->conn->GiveStatement(hstmt, bKeep);
 }
 
 void CDatabase::AddRecordset(CRecordset* prs) {

@@ -137,6 +137,8 @@ struct CRecordset::Impl {
     std::vector<size_t> keys;
     bool keysKnown = false;
     bool stmtHealthy = false;  // the SELECT's statement may be reused when the set closes
+    davrix::sql::FilterParam filterParam;  // a key filter's literal, bound while the SELECT runs
+    SQLLEN filterParamInd = 0;
 
     // Raises unless the set is open on a table (a statement's rows cannot be written).
     void CheckWritable() const;
@@ -168,6 +170,7 @@ void CRecordset::AddField(FieldKind kind, LPCSTR szName, void* pv, int nMaxLengt
 }
 
 BOOL CRecordset::IsOpen() const { return m_pImpl->open; }
+bool CRecordset::HasPendingResult() const { return m_pImpl->open && !m_pImpl->allFetched; }
 BOOL CRecordset::IsBOF() const { return m_pImpl->bof; }
 BOOL CRecordset::IsEOF() const { return m_pImpl->eof; }
 long CRecordset::GetRecordCount() const { return m_pImpl->seen; }
@@ -256,7 +259,7 @@ BOOL CRecordset::Requery() {
     if (!d.open) AfxThrowDBException("HY010", "the record set is not open");
     if (m_nEditMode != noMode) CancelUpdate();
     if (m_hstmt != SQL_NULL_HSTMT) {
-        m_pDatabase->GiveStatement(m_hstmt, true);
+        m_pDatabase->GiveStatement(m_hstmt, d.stmtHealthy && d.allFetched);
         m_hstmt = SQL_NULL_HSTMT;
     }
     d.rows.clear();
@@ -275,12 +278,25 @@ BOOL CRecordset::Requery() {
     if (!ToUtf8(d.source, d.source.GetLength(), source) || !ToUtf8(m_strFilter, m_strFilter.GetLength(), filter) ||
         !ToUtf8(m_strSort, m_strSort.GetLength(), sort))
         AfxThrowDBException("22018", "the filter or sort is not valid text in the code page");
-    d.selectSql = davrix::sql::BuildSelect(columns, source, filter, sort, d.quote);
+    std::string keyFilter;
+    bool parameterized = davrix::sql::ParameterizeKeyFilter(filter, &keyFilter, &d.filterParam);
+    d.selectSql = davrix::sql::BuildSelect(columns, source, parameterized ? keyFilter : filter, sort, d.quote);
 
     d.stmtHealthy = false;
     m_hstmt = m_pDatabase->TakeStatement(d.selectSql);
     OnSetOptions(m_hstmt);
-    SQLRETURN rc = SQLExecute(m_hstmt);
+    SQLRETURN rc = SQL_SUCCESS;
+    if (parameterized) {
+        davrix::sql::FilterParam& p = d.filterParam;
+        d.filterParamInd = p.isText ? (SQLLEN)p.text.size() : 0;
+        rc = p.isText ? SQLBindParameter(m_hstmt, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR,
+                                         p.text.empty() ? 1 : (SQLULEN)p.text.size(), 0, (SQLPOINTER)p.text.data(),
+                                         (SQLLEN)p.text.size(), &d.filterParamInd)
+                      : SQLBindParameter(m_hstmt, 1, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT, 0, 0, &p.number, 0,
+                                         &d.filterParamInd);
+        if (!SQL_SUCCEEDED(rc)) ThrowDBException(rc, m_hstmt);
+    }
+    rc = SQLExecute(m_hstmt);
     if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) ThrowDBException(rc, m_hstmt);
 
     PreBindFields();
@@ -417,7 +433,7 @@ void CRecordset::Close() {
     m_nEditMode = noMode;
     if (m_hstmt != SQL_NULL_HSTMT) {
         // A statement that failed is not reused: it may carry the error's state.
-        if (m_pDatabase) m_pDatabase->GiveStatement(m_hstmt, d.stmtHealthy);
+        if (m_pDatabase) m_pDatabase->GiveStatement(m_hstmt, d.stmtHealthy && d.allFetched);
         m_hstmt = SQL_NULL_HSTMT;
     }
     d.rows.clear();
@@ -567,7 +583,7 @@ void BindParam(SQLHSTMT h, SQLUSMALLINT n, Param& p) {
 // Executes one write on a prepared statement of the connection and returns the number of
 // rows it touched.
 SQLLEN ExecuteWrite(CDatabase* db, const std::string& sql, std::vector<Param>& params) {
-    SQLHSTMT h = db->TakeStatement(sql);
+    SQLHSTMT h = db->TakeWriteStatement(sql, nullptr);
     bool ok = false;
     SQLLEN count = -1;
     try {
@@ -581,10 +597,10 @@ SQLLEN ExecuteWrite(CDatabase* db, const std::string& sql, std::vector<Param>& p
         }
         ok = true;
     } catch (...) {
-        db->GiveStatement(h, false);
+        db->GiveWriteStatement(h, false);
         throw;
     }
-    db->GiveStatement(h, ok);
+    db->GiveWriteStatement(h, ok);
     return count;
 }
 
@@ -611,10 +627,11 @@ static std::vector<size_t> FindKeys(CDatabase* db, const CString& table, const s
         for (int attempt = 0; attempt < 2 && keyNames.empty(); ++attempt) {
             if (attempt == 1 && schema.empty()) break;
             Statement st;
-            SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_STMT, db->m_hdbc, &st.h);
+            SQLHDBC hdbc = db->WriteConnection();  // a catalog query must not end pending results either
+            SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_STMT, hdbc, &st.h);
             if (!SQL_SUCCEEDED(rc)) {
                 st.h = SQL_NULL_HSTMT;
-                ThrowFrom(rc, SQL_HANDLE_DBC, db->m_hdbc);
+                ThrowFrom(rc, SQL_HANDLE_DBC, hdbc);
             }
             bool withSchema = attempt == 0 && !schema.empty();
             rc = SQLPrimaryKeys(st.h, nullptr, 0, withSchema ? (SQLCHAR*)schema.c_str() : nullptr,

@@ -168,7 +168,7 @@ TEST_P(RecordsetTest, UpdateOfARowDeletedMeanwhileRaises) {
 TEST_P(RecordsetTest, BracketsBecomeTheDriversQuoteButNotInsideLiterals) {
     InsertItems(*raw, table, {{"[x]", 1}, {"x", 2}});
     std::unique_ptr<CItemSet> rs(NewSet());
-    rs->m_strFilter = "[NAME] = '[x]'";
+    rs->m_strFilter = "[NAME] = '[x]' AND [QTY] > 0";
     ASSERT_TRUE(rs->Open());
     EXPECT_EQ(rs->m_QTY, 1);
     EXPECT_EQ(rs->GetRecordCount(), 1);

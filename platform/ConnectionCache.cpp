@@ -70,12 +70,7 @@ void PhysicalConnection::GiveStatement(SQLHSTMT h, bool bKeep) {
     std::string sql = std::move(it->second);
     m_busy.erase(it);
     if (bKeep) {
-        // Only statements without a result are kept: the SQLite driver does not reset a
-        // query on SQL_CLOSE, and a query left active pins its connection to an old
-        // snapshot of the database (later reads on it would not see newer writes).
-        SQLSMALLINT columns = 0;
-        bKeep = SQL_SUCCEEDED(SQLNumResultCols(h, &columns)) && columns == 0 &&
-                SQL_SUCCEEDED(SQLFreeStmt(h, SQL_CLOSE)) && SQL_SUCCEEDED(SQLFreeStmt(h, SQL_UNBIND)) &&
+        bKeep = SQL_SUCCEEDED(SQLFreeStmt(h, SQL_CLOSE)) && SQL_SUCCEEDED(SQLFreeStmt(h, SQL_UNBIND)) &&
                 SQL_SUCCEEDED(SQLFreeStmt(h, SQL_RESET_PARAMS));
     }
     if (!bKeep) {

@@ -34,8 +34,12 @@ public:
     // A statement prepared with sql (UTF-8) and used by nobody else. Raises CDBException.
     SQLHSTMT TakeStatement(const std::string& sql);
     // Gives a taken statement back with its cursor closed and bindings reset; with bKeep
-    // false (after an error) it is freed instead.
+    // false it is freed instead. Keep only statements whose result was read to its end
+    // (or that have none): the SQLite driver does not reset a query on SQL_CLOSE, and a
+    // query left active pins its connection to an old snapshot of the database.
     void GiveStatement(SQLHSTMT hstmt, bool bKeep);
+    // True when the statement was taken from this connection and not given back.
+    bool Owns(SQLHSTMT hstmt) const { return m_busy.count(hstmt) != 0; }
     // Closes every cursor still open (before the connection is parked or closed).
     void CloseCursors();
 

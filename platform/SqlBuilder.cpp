@@ -1,6 +1,7 @@
 #include "SqlBuilder.h"
 
 #include <cctype>
+#include <cstdlib>
 
 namespace davrix {
 namespace sql {
@@ -210,6 +211,61 @@ std::string BuildUpdate(const std::string& table, const std::vector<std::string>
 
 std::string BuildDelete(const std::string& table, const std::vector<std::string>& keyColumns, char quote) {
     return "DELETE FROM " + QuoteObjectName(table, quote) + " WHERE " + KeyCondition(keyColumns, quote);
+}
+
+bool ParameterizeKeyFilter(const std::string& filter, std::string* pFilter, FilterParam* pParam) {
+    size_t i = 0;
+    const size_t n = filter.size();
+    auto skipSpaces = [&] {
+        while (i < n && isspace((unsigned char)filter[i])) ++i;
+    };
+    skipSpaces();
+    size_t colStart = i;
+    if (i < n && filter[i] == '[') {
+        size_t close = filter.find(']', i + 1);
+        if (close == std::string::npos || close == i + 1 || (close + 1 < n && filter[close + 1] == ']')) return false;
+        i = close + 1;
+    } else {
+        if (i >= n || !(isalpha((unsigned char)filter[i]) || filter[i] == '_')) return false;
+        while (i < n && (isalnum((unsigned char)filter[i]) || filter[i] == '_')) ++i;
+    }
+    std::string column = filter.substr(colStart, i - colStart);
+    skipSpaces();
+    if (i >= n || filter[i] != '=') return false;
+    ++i;
+    skipSpaces();
+    FilterParam param;
+    if (i < n && filter[i] == '\'') {
+        param.isText = true;
+        ++i;
+        bool closed = false;
+        while (i < n) {
+            if (filter[i] == '\'') {
+                if (i + 1 < n && filter[i + 1] == '\'') {
+                    param.text += '\'';
+                    i += 2;
+                    continue;
+                }
+                closed = true;
+                ++i;
+                break;
+            }
+            param.text += filter[i++];
+        }
+        if (!closed) return false;
+    } else {
+        size_t start = i;
+        if (i < n && filter[i] == '-') ++i;
+        size_t digits = i;
+        while (i < n && isdigit((unsigned char)filter[i])) ++i;
+        if (i == digits || i - digits > 18) return false;
+        param.number = strtoll(filter.substr(start, i - start).c_str(), nullptr, 10);
+    }
+    skipSpaces();
+    if (i != n) return false;
+    *pFilter = column + "=?";
+    *pParam = param;
+    return true;
 }
 
 }  // namespace sql

@@ -41,6 +41,19 @@ std::string BuildDelete(const std::string& table, const std::vector<std::string>
 // The quoted form of an object name for use after FROM/INTO/UPDATE.
 std::string QuoteObjectName(const std::string& name, char quote);
 
+// One literal of a filter sent as a parameter.
+struct FilterParam {
+    bool isText = false;
+    long long number = 0;
+    std::string text;  // UTF-8, quotes undoubled
+};
+
+// A filter that is exactly one column compared for equality with one literal ("[SID]=17",
+// "[FFILE]='a.cfg'", as key lookups write them) becomes "<column>=?" with the literal as
+// a parameter, so that the statement text repeats and its prepared form is reused. False
+// (outputs untouched) for any other filter, which is then sent as it stands.
+bool ParameterizeKeyFilter(const std::string& filter, std::string* pFilter, FilterParam* pParam);
+
 }  // namespace sql
 }  // namespace davrix
 

@@ -70,8 +70,17 @@ public:
     // A statement of this connection prepared with sql (UTF-8), reused by text: nobody else
     // holds it until it is given back. Raises CDBException.
     SQLHSTMT TakeStatement(const std::string& sql);
-    // Gives a taken statement back; bKeep false (after an error) frees it instead.
+    // Gives a taken statement back; bKeep false (after an error, or a query not read to
+    // its end) frees it instead.
     void GiveStatement(SQLHSTMT hstmt, bool bKeep);
+    // The same for writes: while a record set on this connection still has rows to fetch,
+    // writes go to a second connection of the same data source, so that they commit at
+    // once without ending the pending results (PostgreSQL would otherwise copy out a
+    // pending cursor's whole remaining result at that commit).
+    SQLHSTMT TakeWriteStatement(const std::string& sql, SQLHDBC* phdbc);
+    // The connection such writes (and catalog queries) go to.
+    SQLHDBC WriteConnection();
+    void GiveWriteStatement(SQLHSTMT hstmt, bool bKeep);
 
     // The process-wide environment handle (created on first call).
     static SQLHENV GetEnvironment();

@@ -108,6 +108,8 @@ public:
 
 private:
     friend class CDatabase;
+    // True while the result has rows not fetched yet.
+    bool HasPendingResult() const;
     struct Impl;
     std::unique_ptr<Impl> m_pImpl;
 };
