@@ -44,10 +44,63 @@ struct Field {
     TIMESTAMP_STRUCT ts{};
 };
 
+// A fetched row, kept for moving back. Its values are packed into one block, in field
+// order: a null flag, then the value (a text as its length and code-page bytes), so a row
+// costs one allocation however many columns it has.
 struct Row {
-    std::vector<Value> values;
+    std::string blob;
     bool deleted = false;
 };
+
+template <class T>
+void PutRaw(std::string& blob, const T& v) {
+    blob.append(reinterpret_cast<const char*>(&v), sizeof v);
+}
+
+template <class T>
+T GetRaw(const char*& p) {
+    T v;
+    memcpy(&v, p, sizeof v);
+    p += sizeof v;
+    return v;
+}
+
+void PutText(std::string& blob, const char* text, size_t n) {
+    PutRaw(blob, (uint32_t)n);
+    blob.append(text, n);
+}
+
+void PutValue(std::string& blob, CRecordset::FieldKind kind, const Value& v) {
+    blob += v.isNull ? '\1' : '\0';
+    if (v.isNull) return;
+    switch (kind) {
+        case CRecordset::kLong: PutRaw(blob, v.l); break;
+        case CRecordset::kDouble: PutRaw(blob, v.d); break;
+        case CRecordset::kTimestamp: PutRaw(blob, v.ts); break;
+        case CRecordset::kTime: PutRaw(blob, v.t); break;
+        case CRecordset::kText: PutText(blob, v.text.data(), v.text.size()); break;
+    }
+}
+
+// Reads one packed value; p moves past it.
+Value GetValue(const char*& p, CRecordset::FieldKind kind) {
+    Value v;
+    v.isNull = *p++ != 0;
+    if (v.isNull) return v;
+    switch (kind) {
+        case CRecordset::kLong: v.l = GetRaw<LONG>(p); break;
+        case CRecordset::kDouble: v.d = GetRaw<double>(p); break;
+        case CRecordset::kTimestamp: v.ts = GetRaw<TIMESTAMP_STRUCT>(p); break;
+        case CRecordset::kTime: v.t = GetRaw<int32_t>(p); break;
+        case CRecordset::kText: {
+            uint32_t n = GetRaw<uint32_t>(p);
+            v.text.assign(p, n);
+            p += n;
+            break;
+        }
+    }
+    return v;
+}
 
 bool SameTimestamp(const TIMESTAMP_STRUCT& a, const TIMESTAMP_STRUCT& b) {
     return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour && a.minute == b.minute &&
@@ -324,6 +377,38 @@ BOOL CRecordset::Requery() {
 
 namespace {
 
+std::vector<Value> Unpack(const Row& row, const std::vector<Field>& fields) {
+    std::vector<Value> values;
+    values.reserve(fields.size());
+    const char* p = row.blob.data();
+    for (const Field& f : fields) values.push_back(GetValue(p, f.kind));
+    return values;
+}
+
+void Pack(Row& row, const std::vector<Value>& values, const std::vector<Field>& fields) {
+    row.blob.clear();
+    for (size_t i = 0; i < fields.size(); ++i) PutValue(row.blob, fields[i].kind, values[i]);
+}
+
+// The row into the bound members and their null flags. Texts reuse their members' storage.
+void LoadRow(const Row& row, std::vector<Field>& fields) {
+    const char* p = row.blob.data();
+    for (Field& f : fields) {
+        f.null = *p != 0;
+        if (f.kind != CRecordset::kText || f.null) {
+            WriteMember(f, GetValue(p, f.kind));
+            continue;
+        }
+        ++p;
+        uint32_t n = GetRaw<uint32_t>(p);
+        CString& text = *static_cast<CString*>(f.pv);
+        char* buf = text.GetBuffer((int)n);
+        memcpy(buf, p, n);
+        text.ReleaseBuffer((int)n);
+        p += n;
+    }
+}
+
 // Fetches the next row into the cache; false at the end of the result.
 bool FetchRow(CRecordset* prs, SQLHSTMT hstmt, std::vector<Field>& fields, std::vector<Row>& rows, bool& allFetched) {
     if (allFetched) return false;
@@ -334,22 +419,22 @@ bool FetchRow(CRecordset* prs, SQLHSTMT hstmt, std::vector<Field>& fields, std::
     }
     if (!SQL_SUCCEEDED(rc)) prs->ThrowDBException(rc, hstmt);
     Row row;
-    row.values.resize(fields.size());
-    for (size_t i = 0; i < fields.size(); ++i) {
-        Field& f = fields[i];
-        Value& v = row.values[i];
-        v.isNull = f.ind == SQL_NULL_DATA;
-        if (v.isNull) continue;
+    static thread_local std::string text;
+    for (Field& f : fields) {
+        bool isNull = f.ind == SQL_NULL_DATA;
+        row.blob += isNull ? '\1' : '\0';
+        if (isNull) continue;
         switch (f.kind) {
-            case CRecordset::kLong: v.l = f.l; break;
-            case CRecordset::kDouble: v.d = f.d; break;
-            case CRecordset::kTimestamp: v.ts = f.ts; break;
-            case CRecordset::kTime: v.t = CTime(f.ts).GetTime(); break;
+            case CRecordset::kLong: PutRaw(row.blob, f.l); break;
+            case CRecordset::kDouble: PutRaw(row.blob, f.d); break;
+            case CRecordset::kTimestamp: PutRaw(row.blob, f.ts); break;
+            case CRecordset::kTime: PutRaw(row.blob, CTime(f.ts).GetTime()); break;
             case CRecordset::kText: {
                 size_t cap = f.textBuf.size() - 1;
                 size_t len = (f.ind == SQL_NO_TOTAL || f.ind < 0 || (size_t)f.ind > cap) ? cap : (size_t)f.ind;
                 len = strnlen(f.textBuf.data(), len);
-                FromUtf8(f.textBuf.data(), len, v.text, (size_t)f.maxLen);
+                FromUtf8(f.textBuf.data(), len, text, (size_t)f.maxLen);
+                PutText(row.blob, text.data(), text.size());
                 break;
             }
         }
@@ -414,11 +499,7 @@ void CRecordset::Move(long nRows, WORD wFetchType) {
     if ((size_t)target + 1 >= d.rows.size()) FetchRow(this, m_hstmt, d.fields, d.rows, d.allFetched);
     d.cur = target;
     d.bof = d.eof = false;
-    const Row& row = d.rows[(size_t)target];
-    for (size_t i = 0; i < d.fields.size(); ++i) {
-        WriteMember(d.fields[i], row.values[i]);
-        d.fields[i].null = row.values[i].isNull;
-    }
+    LoadRow(d.rows[(size_t)target], d.fields);
     if (d.seen < target + 1) d.seen = target + 1;
 }
 
@@ -488,8 +569,10 @@ void CRecordset::CancelUpdate() {
     Impl& d = *m_pImpl;
     if (m_nEditMode == noMode) return;
     for (size_t i = 0; i < d.fields.size() && i < d.before.size(); ++i) WriteMember(d.fields[i], d.before[i]);
-    if (d.cur >= 0 && d.cur < (long)d.rows.size())
-        for (size_t i = 0; i < d.fields.size(); ++i) d.fields[i].null = d.rows[(size_t)d.cur].values[i].isNull;
+    if (d.cur >= 0 && d.cur < (long)d.rows.size()) {
+        const char* p = d.rows[(size_t)d.cur].blob.data();
+        for (Field& f : d.fields) f.null = GetValue(p, f.kind).isNull;
+    }
     for (Field& f : d.fields) f.forcedNull = f.forcedDirty = -1;
     m_nEditMode = noMode;
 }
@@ -686,12 +769,13 @@ void CRecordset::Impl::AddressRow(CDatabase* db, const Row& row, std::vector<std
     }
     if (keys.empty())
         AfxThrowDBException("HY000", "the table has no primary key among the bound columns: the row cannot be addressed");
+    std::vector<Value> values = Unpack(row, fields);
     for (size_t k : keys) {
         std::string name;
         ToUtf8(fields[k].name.data(), fields[k].name.size(), name);
         keyColumns.push_back(name);
-        if (row.values[k].isNull) AfxThrowDBException("HY000", "the row's key is NULL: the row cannot be addressed");
-        params.push_back(MakeParam(fields[k], row.values[k], false));
+        if (values[k].isNull) AfxThrowDBException("HY000", "the row's key is NULL: the row cannot be addressed");
+        params.push_back(MakeParam(fields[k], values[k], false));
     }
 }
 
@@ -736,12 +820,13 @@ BOOL CRecordset::Update() {
         SQLLEN n = ExecuteWrite(m_pDatabase, sql, params);
         if (n == 0) AfxThrowDBException("HY000", "the row to update no longer exists");
         if (n > 1) AfxThrowDBException("HY000", "the update touched several rows");
+        std::vector<Value> values = Unpack(row, d.fields);
         for (size_t i : dirty) {
-            Value v = current[i];
-            v.isNull = state[i].null;
-            row.values[i] = v;
-            d.fields[i].null = v.isNull;
+            values[i] = current[i];
+            values[i].isNull = state[i].null;
+            d.fields[i].null = state[i].null;
         }
+        Pack(row, values, d.fields);
     }
     for (Field& f : d.fields) f.forcedNull = f.forcedDirty = -1;
     m_nEditMode = noMode;
