@@ -58,6 +58,28 @@ std::string NameDefaultSource(const std::string& connect) {
 }
 }  // namespace
 
+namespace {
+
+// A new physical connection, never prompting. Raises CDBException with the diagnostics.
+std::unique_ptr<davrix::PhysicalConnection> Connect(const std::string& utf8, DWORD dwLoginTimeout) {
+    SQLHENV env = CDatabase::GetEnvironment();
+    if (env == SQL_NULL_HENV) AfxThrowDBException("HY001", "the ODBC environment could not be created");
+    SQLHDBC hdbc = SQL_NULL_HDBC;
+    SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_DBC, env, &hdbc);
+    if (!SQL_SUCCEEDED(rc)) AfxThrowDBException(rc, SQL_HANDLE_ENV, env);
+    SQLSetConnectAttr(hdbc, SQL_ATTR_LOGIN_TIMEOUT, (SQLPOINTER)(uintptr_t)dwLoginTimeout, 0);
+    rc = SQLDriverConnect(hdbc, nullptr, (SQLCHAR*)utf8.c_str(), SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+    if (!SQL_SUCCEEDED(rc)) {
+        CDBException* e = new CDBException(rc);
+        e->BuildErrorString(SQL_HANDLE_DBC, hdbc);
+        SQLFreeHandle(SQL_HANDLE_DBC, hdbc);
+        throw e;
+    }
+    return std::unique_ptr<davrix::PhysicalConnection>(new davrix::PhysicalConnection(hdbc));
+}
+
+}  // namespace
+
 struct CDatabase::Impl {
     std::vector<CRecordset*> recordsets;
     CString connect;          // as the caller gave it, without "ODBC;"
@@ -114,23 +136,7 @@ BOOL CDatabase::OpenEx(LPCSTR lpszConnectString, DWORD dwOptions) {
 
     if (DeclineThisConnect()) return FALSE;
     std::unique_ptr<davrix::PhysicalConnection> conn = davrix::ConnectionCache::Instance().Take(utf8);
-    if (!conn) {
-        SQLHENV env = GetEnvironment();
-        if (env == SQL_NULL_HENV) AfxThrowDBException("HY001", "the ODBC environment could not be created");
-        SQLHDBC hdbc = SQL_NULL_HDBC;
-        SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_DBC, env, &hdbc);
-        if (!SQL_SUCCEEDED(rc)) AfxThrowDBException(rc, SQL_HANDLE_ENV, env);
-        SQLSetConnectAttr(hdbc, SQL_ATTR_LOGIN_TIMEOUT, (SQLPOINTER)(uintptr_t)m_dwLoginTimeout, 0);
-        rc = SQLDriverConnect(hdbc, nullptr, (SQLCHAR*)utf8.c_str(), SQL_NTS, nullptr, 0, nullptr,
-                              SQL_DRIVER_NOPROMPT);
-        if (!SQL_SUCCEEDED(rc)) {
-            CDBException* e = new CDBException(rc);
-            e->BuildErrorString(SQL_HANDLE_DBC, hdbc);
-            SQLFreeHandle(SQL_HANDLE_DBC, hdbc);
-            throw e;
-        }
-        conn.reset(new davrix::PhysicalConnection(hdbc));
-    }
+    if (!conn) conn = Connect(utf8, m_dwLoginTimeout);
     m_pImpl->readOnly = (dwOptions & openReadOnly) != 0;
     if (m_pImpl->readOnly)
         SQLSetConnectAttr(conn->Handle(), SQL_ATTR_ACCESS_MODE, (SQLPOINTER)SQL_MODE_READ_ONLY, 0);
@@ -241,21 +247,7 @@ SQLHDBC CDatabase::WriteConnection() {
     for (CRecordset* prs : m_pImpl->recordsets) pending = pending || prs->HasPendingResult();
     if (!pending) return m_pImpl->conn->Handle();
     if (!m_pImpl->writer) m_pImpl->writer = davrix::ConnectionCache::Instance().Take(m_pImpl->key);
-    if (!m_pImpl->writer) {
-        SQLHDBC hdbc = SQL_NULL_HDBC;
-        SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_DBC, GetEnvironment(), &hdbc);
-        if (!SQL_SUCCEEDED(rc)) AfxThrowDBException(rc, SQL_HANDLE_ENV, GetEnvironment());
-        SQLSetConnectAttr(hdbc, SQL_ATTR_LOGIN_TIMEOUT, (SQLPOINTER)(uintptr_t)m_dwLoginTimeout, 0);
-        rc = SQLDriverConnect(hdbc, nullptr, (SQLCHAR*)m_pImpl->key.c_str(), SQL_NTS, nullptr, 0, nullptr,
-                              SQL_DRIVER_NOPROMPT);
-        if (!SQL_SUCCEEDED(rc)) {
-            CDBException* e = new CDBException(rc);
-            e->BuildErrorString(SQL_HANDLE_DBC, hdbc);
-            SQLFreeHandle(SQL_HANDLE_DBC, hdbc);
-            throw e;
-        }
-        m_pImpl->writer.reset(new davrix::PhysicalConnection(hdbc));
-    }
+    if (!m_pImpl->writer) m_pImpl->writer = Connect(m_pImpl->key, m_dwLoginTimeout);
     return m_pImpl->writer->Handle();
 }
 
