@@ -26,35 +26,6 @@ namespace {
 
 const char kAccessDriver[] = "Microsoft Access Driver (*.mdb)";
 
-// The machine's own ODBC configuration must come out of the whole program as it went in.
-class MachineConfigUntouched : public ::testing::Environment {
-public:
-    void SetUp() override {
-        for (const std::string& path : Paths()) m_before.push_back(Snapshot(path));
-    }
-    void TearDown() override {
-        std::vector<std::string> paths = Paths();
-        for (size_t i = 0; i < paths.size(); ++i)
-            EXPECT_EQ(m_before[i], Snapshot(paths[i])) << paths[i] << " changed while the tests ran";
-    }
-
-private:
-    static std::vector<std::string> Paths() {
-        const char* home = getenv("HOME");
-        std::vector<std::string> paths = {"/etc/odbc.ini", "/etc/odbcinst.ini"};
-        if (home && *home) paths.push_back(std::string(home) + "/.odbc.ini");
-        return paths;
-    }
-    static std::string Snapshot(const std::string& path) {
-        struct stat st;
-        if (stat(path.c_str(), &st) != 0) return "<absent>";
-        return std::to_string((long long)st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec) + "|" +
-               ReadTextFile(path);
-    }
-    std::vector<std::string> m_before;
-};
-
-::testing::Environment* const g_machineConfig = ::testing::AddGlobalTestEnvironment(new MachineConfigUntouched);
 
 // ---- the lists, byte for byte ----
 

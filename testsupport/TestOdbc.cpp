@@ -1,5 +1,6 @@
 #include "TestOdbc.h"
 
+#include <davrixfw/CDatabase.h>
 #include <davrixfw/OdbcConfig.h>
 #include <odbcinst.h>
 
@@ -23,15 +24,9 @@ std::string Env(const char* name, const char* fallback = "") {
     return v && *v ? v : fallback;
 }
 
-SQLHENV RawEnv() {
-    static SQLHENV env = [] {
-        SQLHENV h = SQL_NULL_HENV;
-        SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &h);
-        SQLSetEnvAttr(h, SQL_ATTR_ODBC_VERSION, (SQLPOINTER)SQL_OV_ODBC3, 0);
-        return h;
-    }();
-    return env;
-}
+// The layer's own environment: with unixODBC's pooling on, a second environment in the
+// process can be handed a pooled connection whose driver environment belongs to the first.
+SQLHENV RawEnv() { return CDatabase::GetEnvironment(); }
 
 std::string Diag(SQLSMALLINT type, SQLHANDLE h) {
     std::string all;
