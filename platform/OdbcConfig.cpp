@@ -175,7 +175,9 @@ OdbcConfig::Attributes OdbcConfig::PostgresAttributes(const std::string& server,
     Attributes a = {{"Servername", server}, {"Port", port}, {"Database", database}, {"Username", user}};
     if (!password.empty()) a.emplace_back("Password", password);
     a.emplace_back("UseDeclareFetch", "1");
-    a.emplace_back("Fetch", "1000");
+    // Rows per round trip: small enough that opening a large table stays cheap, large
+    // enough that reading it through costs few round trips.
+    a.emplace_back("Fetch", "256");
     a.emplace_back("UseServerSidePrepare", "1");
     a.emplace_back("BoolsAsChar", "0");
     // A statement waiting for a lock gives up as SQLite's busy timeout does, instead of

@@ -151,7 +151,7 @@ TEST_F(OdbcConfigTest, DataSourcesAreReplacedWhole) {
     ASSERT_TRUE(config.WriteDataSource("New", OdbcConfig::kPostgresDriver,
                                        OdbcConfig::PostgresAttributes("/tmp/pg", "5433", "db", "me", "secret"), &err));
     EXPECT_EQ("secret", config.ReadValue("odbc.ini", "New", "Password"));
-    EXPECT_EQ("1000", config.ReadValue("odbc.ini", "New", "Fetch"));
+    EXPECT_EQ("1", config.ReadValue("odbc.ini", "New", "UseDeclareFetch"));
     ASSERT_TRUE(config.WriteDataSource("New", OdbcConfig::kPostgresDriver,
                                        OdbcConfig::PostgresAttributes("/tmp/pg", "5433", "db", "me"), &err));
     EXPECT_EQ("", config.ReadValue("odbc.ini", "New", "Password")) << "no password line without a password";

@@ -2,8 +2,11 @@
 
 #include "Mbcs.h"
 
+#include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <iconv.h>
+#include <mutex>
 
 namespace davrix {
 namespace text {
@@ -40,6 +43,81 @@ size_t Utf8CharLen(const unsigned char* p, size_t n) {
     size_t len = 1;
     while (len < want && len < n && (p[len] & 0xC0) == 0x80) ++len;
     return len;
+}
+
+// UTF-8 to GBK through a table of the Basic Multilingual Plane, one page of 256 code
+// points at a time, each page filled from iconv the first time a text needs it: the same
+// mapping as iconv, without its cost per call, which dominates on short column values.
+// 0 marks a code point without a GBK form; below 0x100 a single byte, else lead << 8 | trail.
+struct GbkPage {
+    uint16_t code[256];
+};
+std::atomic<const GbkPage*> g_gbkPages[256];
+std::mutex g_gbkPagesMutex;
+
+const GbkPage* LoadGbkPage(unsigned page) {
+    std::lock_guard<std::mutex> lock(g_gbkPagesMutex);
+    if (const GbkPage* done = g_gbkPages[page].load(std::memory_order_acquire)) return done;
+    iconv_t cd = Get(t_converters.fromUtf8, AcpName(), "UTF-8");
+    if (cd == kNoConverter) return nullptr;
+    GbkPage* fresh = new GbkPage();  // lives for the process
+    for (unsigned low = 0; low < 256; ++low) {
+        unsigned cp = page << 8 | low;
+        if (cp < 0x80 || (cp >= 0xD800 && cp <= 0xDFFF)) continue;
+        char in[3], gbk[4];
+        size_t inLeft = cp < 0x800 ? 2 : 3;
+        if (inLeft == 2) {
+            in[0] = (char)(0xC0 | cp >> 6);
+            in[1] = (char)(0x80 | (cp & 0x3F));
+        } else {
+            in[0] = (char)(0xE0 | cp >> 12);
+            in[1] = (char)(0x80 | (cp >> 6 & 0x3F));
+            in[2] = (char)(0x80 | (cp & 0x3F));
+        }
+        char* src = in;
+        char* dst = gbk;
+        size_t outLeft = sizeof gbk;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        if (iconv(cd, &src, &inLeft, &dst, &outLeft) == (size_t)-1) continue;
+        size_t n = sizeof gbk - outLeft;
+        if (n == 1) fresh->code[low] = (unsigned char)gbk[0];
+        else if (n == 2) fresh->code[low] = (uint16_t)((unsigned char)gbk[0] << 8 | (unsigned char)gbk[1]);
+    }
+    g_gbkPages[page].store(fresh, std::memory_order_release);
+    return fresh;
+}
+
+// The table's conversion of well-formed UTF-8 of one to three bytes whose characters all
+// have a GBK form; false (out unspecified) for anything else, which iconv then handles.
+bool FromUtf8ByTable(const unsigned char* p, size_t n, std::string& out) {
+    out.clear();
+    out.reserve(n);
+    for (size_t i = 0; i < n;) {
+        unsigned cp;
+        unsigned char b = p[i];
+        if (b < 0x80) {
+            out += (char)b;
+            ++i;
+            continue;
+        }
+        if (b >= 0xC2 && b <= 0xDF && i + 1 < n && (p[i + 1] & 0xC0) == 0x80) {
+            cp = (b & 0x1Fu) << 6 | (p[i + 1] & 0x3Fu);
+            i += 2;
+        } else if (b >= 0xE0 && b <= 0xEF && i + 2 < n && (p[i + 1] & 0xC0) == 0x80 && (p[i + 2] & 0xC0) == 0x80) {
+            cp = (b & 0x0Fu) << 12 | (p[i + 1] & 0x3Fu) << 6 | (p[i + 2] & 0x3Fu);
+            if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) return false;  // overlong or surrogate
+            i += 3;
+        } else {
+            return false;
+        }
+        const GbkPage* page = g_gbkPages[cp >> 8].load(std::memory_order_acquire);
+        if (!page && !(page = LoadGbkPage(cp >> 8))) return false;
+        uint16_t code = page->code[cp & 0xFF];
+        if (code == 0) return false;
+        if (code > 0xFF) out += (char)(code >> 8);
+        out += (char)(code & 0xFF);
+    }
+    return true;
 }
 
 }  // namespace
@@ -90,6 +168,11 @@ bool ToUtf8(const char* pAcp, size_t nBytes, std::string& out) {
 void FromUtf8(const char* pUtf8, size_t nBytes, std::string& out, size_t nMaxBytes) {
     if (IsAscii(pUtf8, nBytes)) {
         out.assign(pUtf8, nBytes < nMaxBytes ? nBytes : nMaxBytes);
+        return;
+    }
+    if (FromUtf8ByTable((const unsigned char*)pUtf8, nBytes, out)) {
+        if (nMaxBytes != std::string::npos && out.size() > nMaxBytes)
+            out.resize(CutOnBoundary(out.data(), out.size(), nMaxBytes));
         return;
     }
     out.clear();

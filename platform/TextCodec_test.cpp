@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iconv.h>
 #include <string>
 #include <thread>
 #include <vector>
@@ -144,6 +145,37 @@ TEST(TextCodec, AgreesWithIndependentConversion) {
     ASSERT_TRUE(ToUtf8(gbk.data(), gbk.size(), utf8));
     EXPECT_EQ(davrix::test::GbkToUtf8(gbk), utf8);
     EXPECT_EQ(gbk, From(utf8));
+}
+
+TEST(TextCodec, AgreesWithIconvOnEveryCharacterOfThePlane) {
+    // Texts are converted through a table filled from iconv page by page; every character
+    // of the Basic Multilingual Plane, inside a text, must come out as iconv makes it.
+    iconv_t cd = iconv_open("GBK", "UTF-8");
+    ASSERT_NE((iconv_t)-1, cd);
+    int differences = 0;
+    for (unsigned cp = 0x80; cp < 0x10000; ++cp) {
+        if (cp >= 0xD800 && cp <= 0xDFFF) continue;
+        std::string utf8 = "a";
+        if (cp < 0x800) {
+            utf8 += (char)(0xC0 | cp >> 6);
+        } else {
+            utf8 += (char)(0xE0 | cp >> 12);
+            utf8 += (char)(0x80 | (cp >> 6 & 0x3F));
+        }
+        utf8 += (char)(0x80 | (cp & 0x3F));
+        utf8 += "b";
+        char out[16];
+        char* src = &utf8[0];
+        char* dst = out;
+        size_t srcLeft = utf8.size(), dstLeft = sizeof out;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        std::string expected = iconv(cd, &src, &srcLeft, &dst, &dstLeft) == (size_t)-1
+                                   ? std::string("a?b")
+                                   : std::string(out, sizeof out - dstLeft);
+        if (From(utf8) != expected && ++differences <= 5) ADD_FAILURE() << "U+" << std::hex << cp;
+    }
+    iconv_close(cd);
+    EXPECT_EQ(0, differences);
 }
 
 }  // namespace
