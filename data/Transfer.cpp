@@ -52,6 +52,26 @@ int FailTransfer(CFile& file, CData* pData) {
     return 0;
 }
 
+
+// Opens the named file, runs one transfer on it and closes it: 0 with the buffer untouched
+// when the file cannot be opened; an error on the final close empties the buffer and
+// counts as a failed transfer.
+template <class Transfer>
+int WithNamedFile(LPCSTR lpszFileName, UINT nOpenFlags, CData* pData, Transfer transfer) {
+    if (!pData) return 0;
+    CFile file;
+    if (!file.Open(lpszFileName, nOpenFlags)) return 0;
+    int result = transfer(file, pData);
+    try {
+        file.Close();
+    } catch (CFileException* e) {
+        e->Delete();
+        pData->Free();
+        return 0;
+    }
+    return result;
+}
+
 }  // namespace
 
 // The buffer's block passes to the long binary as it is (still locked once) and the buffer
@@ -124,18 +144,7 @@ void CDadRecordset::LBtoData(CByteArray* pArray, CData* pData) {
 
 // 0 with the buffer untouched when the file cannot be opened; otherwise as the open-file form.
 int CDadRecordset::ReadFile(LPCSTR lpszFileName, CData* pData) {
-    if (!pData) return 0;
-    CFile file;
-    if (!file.Open(lpszFileName, CFile::modeRead)) return 0;
-    int result = ReadFile(file, pData);
-    try {
-        file.Close();
-    } catch (CFileException* e) {
-        e->Delete();
-        pData->Free();
-        return 0;
-    }
-    return result;
+    return WithNamedFile(lpszFileName, CFile::modeRead, pData, [](CFile& f, CData* p) { return ReadFile(f, p); });
 }
 
 // Reads the rest of the file from its current position into the buffer. Memory of the
@@ -191,18 +200,8 @@ int CDadRecordset::WriteFile(CFile& file, CData* pData) {
 // Creates (or truncates) the file and writes the buffer. 0 with the buffer untouched when
 // the file cannot be opened; an error on the final close counts as a failed write.
 int CDadRecordset::WriteFile(LPCSTR lpszFileName, CData* pData) {
-    if (!pData) return 0;
-    CFile file;
-    if (!file.Open(lpszFileName, CFile::modeCreate | CFile::modeWrite)) return 0;
-    int result = WriteFile(file, pData);
-    try {
-        file.Close();
-    } catch (CFileException* e) {
-        e->Delete();
-        pData->Free();
-        return 0;
-    }
-    return result;
+    return WithNamedFile(lpszFileName, CFile::modeCreate | CFile::modeWrite, pData,
+                         [](CFile& f, CData* p) { return WriteFile(f, p); });
 }
 
 // Copies at most nCapacity bytes of the long binary into pDest, which is zero-filled over
