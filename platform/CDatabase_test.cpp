@@ -63,3 +63,33 @@ TEST(DatabaseSQLite, AnOpenSetOnAFinishedResultDoesNotPinTheLog) {
 }
 
 }  // namespace
+
+namespace {
+
+// A set with rows still to fetch writes through its own connection on SQLite; when another
+// connection has written since its query began, that snapshot cannot write, and the write
+// must still land (through a second connection), at once and exactly once.
+TEST(DatabaseSQLite, AWriteFromAnOldSnapshotStillLands) {
+    RawConnection raw(Backend::SQLite);
+    std::string table = UniqueName("T_SNAP");
+    CreateItemTable(raw, Backend::SQLite, table);
+    std::vector<std::pair<std::string, int>> rows;
+    for (int i = 0; i < 50; ++i) rows.push_back({"r", i});
+    InsertItems(raw, table, rows);
+    CItemSet rs(nullptr, table, Dsn(Backend::SQLite));
+    ASSERT_TRUE(rs.Open());
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round == 0 ? "snapshot current" : "snapshot outdated by another writer");
+        if (round == 1) InsertItems(raw, table, {{"other", 1000}});
+        rs.AddNew();
+        rs.m_NAME = "mine";
+        rs.m_QTY = 500 + round;
+        ASSERT_TRUE(rs.Update());
+        EXPECT_EQ(raw.Scalar("SELECT count(*) FROM \"" + table + "\" WHERE \"QTY\" = " + std::to_string(500 + round)), 1);
+    }
+    int seen = 1;
+    for (rs.MoveNext(); !rs.IsEOF(); rs.MoveNext()) ++seen;
+    EXPECT_GE(seen, 50);
+}
+
+}  // namespace

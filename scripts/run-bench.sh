@@ -9,6 +9,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 
+# The source measured: taken before building, as others may commit meanwhile.
+revision=$(git -C "$root" describe --always --dirty 2>/dev/null || echo unknown)
 build=${DAVRIX_BUILD_DIR:-$root/build-bench}
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DDAVRIX_BUILD_BENCH=ON >/dev/null
 cmake --build "$build" --target davrix_bench -j"$(nproc)"
@@ -34,7 +36,6 @@ for database in sqlite postgresql file; do
   "$bench" run --database "$database" --work "$work" --out "$results" "${only[@]}"
 done
 
-revision=$(git -C "$root" describe --always --dirty 2>/dev/null || echo unknown)
 {
   echo "Command: scripts/run-bench.sh ($(date -u '+%Y-%m-%d %H:%M UTC'), source $revision)"
   "$bench" report "$results"
