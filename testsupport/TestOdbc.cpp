@@ -17,6 +17,7 @@
 namespace davrix {
 namespace test {
 
+
 namespace {
 
 std::string Env(const char* name, const char* fallback = "") {
@@ -152,6 +153,31 @@ std::string RawConnection::Text(const std::string& sql) {
 long long RawConnection::Scalar(const std::string& sql) {
     std::string t = Text(sql);
     return strtoll(t.c_str(), nullptr, 10);
+}
+
+UserDataSource::UserDataSource(const std::string& name)
+    : m_name(name), m_file(ConfigDir() + "/user-" + name + ".ini") {
+    WriteTextFile(m_file, "[" + name + "]\nDriver=" + OdbcConfig::kSQLiteDriver + "\nDatabase=/u.db\n");
+    const char* old = getenv("ODBCINI");
+    m_hadOld = old != nullptr;
+    m_saved = old ? old : "";
+    setenv("ODBCINI", m_file.c_str(), 1);
+}
+
+UserDataSource::~UserDataSource() {
+    if (m_hadOld)
+        setenv("ODBCINI", m_saved.c_str(), 1);
+    else
+        unsetenv("ODBCINI");
+    remove(m_file.c_str());
+}
+
+bool UserDataSource::Seen() const {
+    char buf[256] = "";
+    SQLSetConfigMode(ODBC_USER_DSN);
+    SQLGetPrivateProfileString(m_name.c_str(), "Database", "", buf, sizeof buf, "odbc.ini");
+    SQLSetConfigMode(ODBC_BOTH_DSN);
+    return std::string(buf) == "/u.db";
 }
 
 std::string ReadTextFile(const std::string& path) {

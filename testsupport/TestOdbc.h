@@ -59,6 +59,24 @@ private:
     SQLHDBC m_hdbc = SQL_NULL_HDBC;
 };
 
+// A data source registered for the user only, for as long as the object lives: ODBCINI
+// points at a file in the private folder (this unixODBC reads ODBCINI on every use) and is
+// restored afterwards. Seen() tells whether unixODBC reads the entry in user mode, so a
+// check that it is invisible elsewhere cannot pass vacuously.
+class UserDataSource {
+public:
+    explicit UserDataSource(const std::string& name);
+    ~UserDataSource();
+    UserDataSource(const UserDataSource&) = delete;
+    UserDataSource& operator=(const UserDataSource&) = delete;
+    bool Seen() const;
+    const std::string& Name() const { return m_name; }
+
+private:
+    std::string m_name, m_file, m_saved;
+    bool m_hadOld;
+};
+
 std::string ReadTextFile(const std::string& path);
 void WriteTextFile(const std::string& path, const std::string& text);
 // Converts between UTF-8 and the application's code page with iconv (independent of the library).
